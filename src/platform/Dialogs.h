@@ -1,0 +1,88 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Seam.h"
+
+class QWidget;
+class QMenu;
+
+// Message box flags and answers keep the values the forms were written against.
+constexpr unsigned MB_OK = 0x00;
+constexpr unsigned MB_OKCANCEL = 0x01;
+constexpr unsigned MB_ICONERROR = 0x10;
+constexpr unsigned MB_ICONQUESTION = 0x20;
+constexpr unsigned MB_ICONEXCLAMATION = 0x30;
+constexpr unsigned MB_ICONINFORMATION = 0x40;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+
+// Modal results of forms.
+constexpr int mrNone = 0;
+constexpr int mrOk = 1;
+constexpr int mrCancel = 2;
+
+struct TFileDialogRequest {
+  bool Save = false;
+  std::string Filter;  // "description|pattern|description|pattern"
+  int FilterIndex = 1;  // 1-based, as the filter string counts its types
+  std::string DefaultExt;
+  std::string FileName;  // initial contents of the name field
+};
+
+struct TFileDialogResult {
+  std::string FileName;
+  int FilterIndex = 1;
+};
+
+// Everything modal goes through here, so tests never block on a real dialog.
+class TDialogService {
+ public:
+  virtual ~TDialogService() = default;
+  virtual int MessageBox(const std::string& Text, const std::string& Caption, unsigned Flags) = 0;
+  virtual std::optional<TFileDialogResult> ExecuteFileDialog(const TFileDialogRequest& Request) = 0;
+  virtual int ShowModal(QWidget* Form) = 0;
+  virtual void Popup(QMenu* Menu, int ScreenX, int ScreenY) = 0;
+
+  static inline TDialogService* Installed = nullptr;
+};
+
+TDialogService& Dialogs();
+
+// Splits "a|b|c|d" into Qt name filters ("a (b)" style) for a file dialog.
+std::vector<std::string> QtNameFilters(const std::string& Filter);
+
+struct TDialogCall {
+  enum class TKind { MessageBox, FileDialog, ShowModal, Popup };
+  TKind Kind = TKind::MessageBox;
+  std::string Text;
+  std::string Caption;
+  unsigned Flags = 0;
+  TFileDialogRequest File;
+  QWidget* Form = nullptr;
+  QMenu* Menu = nullptr;
+  int X = 0;
+  int Y = 0;
+};
+
+// Records every call and answers from queues; empty queues give IDOK, a
+// cancelled file dialog, mrOk and a dismissed menu.
+class TScriptedDialogs : public TDialogService {
+ public:
+  int MessageBox(const std::string& Text, const std::string& Caption, unsigned Flags) override;
+  std::optional<TFileDialogResult> ExecuteFileDialog(const TFileDialogRequest& Request) override;
+  int ShowModal(QWidget* Form) override;
+  void Popup(QMenu* Menu, int ScreenX, int ScreenY) override;
+
+  std::vector<TDialogCall> Calls;
+  std::deque<int> MessageAnswers;
+  std::deque<std::optional<TFileDialogResult>> FileAnswers;
+  std::function<int(QWidget*)> OnShowModal;
+  std::function<void(QMenu*, int, int)> OnPopup;
+
+  std::vector<TDialogCall> MessageBoxes() const;
+};
