@@ -1,0 +1,171 @@
+#include "Canvas.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <stdexcept>
+
+#include "Bitmap.h"
+
+namespace {
+
+QColor ToQColor(TColor C) {
+  return QColor::fromRgb(RgbFromColor(C));
+}
+
+QPainter::CompositionMode Composition(TCopyMode Mode) {
+  switch (Mode) {
+    case cmSrcPaint:
+      return QPainter::RasterOp_SourceOrDestination;
+    case cmSrcAnd:
+      return QPainter::RasterOp_SourceAndDestination;
+    case cmSrcCopy:
+      break;
+  }
+  return QPainter::CompositionMode_Source;
+}
+
+QRect Normalized(const TRect& R) {
+  return QRect(QPoint(std::min(R.Left, R.Right), std::min(R.Top, R.Bottom)),
+               QPoint(std::max(R.Left, R.Right) - 1, std::max(R.Top, R.Bottom) - 1));
+}
+
+}  // namespace
+
+TCanvas::TCanvas() = default;
+
+TCanvas::TCanvas(TBitmap& Target) : Bitmap(&Target) {}
+
+void TCanvas::BeginPaint(QPainter& Painter) {
+  Active = &Painter;
+}
+
+void TCanvas::EndPaint() {
+  Active = nullptr;
+}
+
+bool TCanvas::CanDraw() const {
+  return Active != nullptr || Bitmap != nullptr;
+}
+
+void TCanvas::WithPainter(const std::function<void(QPainter&)>& Operation) {
+  if (Active) {
+    Active->save();
+    Operation(*Active);
+    Active->restore();
+    return;
+  }
+  if (!Bitmap) return;
+  QImage& Image = Bitmap->Writable();
+  if (Image.isNull()) return;
+  QPainter Painter(&Image);
+  Operation(Painter);
+}
+
+void TCanvas::MoveTo(int X, int Y) {
+  FPenPos = Point(X, Y);
+}
+
+void TCanvas::LineTo(int X, int Y) {
+  const TPoint From = FPenPos;
+  FPenPos = Point(X, Y);
+  if (From == FPenPos) return;
+  WithPainter([&](QPainter& P) {
+    // A flat cap stops a cosmetic line short of its end point.
+    QPen Pen(ToQColor(FPenColor), 0);
+    Pen.setCapStyle(Qt::FlatCap);
+    P.setPen(Pen);
+    P.drawLine(From.X, From.Y, X, Y);
+  });
+}
+
+void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
+  const QRect R = Normalized(Rect(X1, Y1, X2, Y2));
+  if (R.isEmpty()) return;
+  WithPainter([&](QPainter& P) {
+    if (R.width() == 1 || R.height() == 1) {
+      P.fillRect(R, ToQColor(FPenColor));
+      return;
+    }
+    P.fillRect(R, ToQColor(FBrushColor));
+    P.setPen(QPen(ToQColor(FPenColor), 0));
+    P.setBrush(Qt::NoBrush);
+    // A one-pixel outline of a QRect covers one column and row more than it.
+    P.drawRect(R.adjusted(0, 0, -1, -1));
+  });
+}
+
+void TCanvas::FillRect(const TRect& R) {
+  const QRect Area = Normalized(R);
+  if (Area.isEmpty()) return;
+  WithPainter([&](QPainter& P) { P.fillRect(Area, ToQColor(FBrushColor)); });
+}
+
+void TCanvas::Blit(const TRect& Dest, const QImage& Image, const TRect& Src, TCopyMode Mode) {
+  if (Image.isNull() || Src.Width() <= 0 || Src.Height() <= 0) return;
+  if (Dest.Width() <= 0 || Dest.Height() <= 0) return;
+  // Read only inside the picture; map the clipped part onto the matching part
+  // of the destination (exactly, in the usual unscaled case).
+  const QRect Inside = QRect(Src.Left, Src.Top, Src.Width(), Src.Height()) & Image.rect();
+  if (Inside.isEmpty()) return;
+  const double ScaleX = static_cast<double>(Dest.Width()) / Src.Width();
+  const double ScaleY = static_cast<double>(Dest.Height()) / Src.Height();
+  const QRectF Target(Dest.Left + (Inside.left() - Src.Left) * ScaleX,
+                      Dest.Top + (Inside.top() - Src.Top) * ScaleY, Inside.width() * ScaleX,
+                      Inside.height() * ScaleY);
+  WithPainter([&](QPainter& P) {
+    P.setCompositionMode(Composition(Mode));
+    P.drawImage(Target, Image, QRectF(Inside));
+  });
+}
+
+void TCanvas::CopyRect(const TRect& Dest, const TBitmap& Source, const TRect& Src) {
+  // A shallow copy keeps the source intact should it be this very bitmap.
+  const QImage Image = Source.Image();
+  Blit(Dest, Image, Src, FCopyMode);
+}
+
+void TCanvas::CopyRect(const TRect& Dest, TCanvas& Source, const TRect& Src) {
+  if (!Source.Bitmap) throw std::logic_error("Only a bitmap's canvas can be copied from");
+  CopyRect(Dest, *Source.Bitmap, Src);
+}
+
+void TCanvas::BrushCopy(const TRect& Dest, const TBitmap& Source, const TRect& Src,
+                        TColor Replace) {
+  const QImage& Whole = Source.Image();
+  const QRect Inside = QRect(Src.Left, Src.Top, Src.Width(), Src.Height()) & Whole.rect();
+  if (Inside.isEmpty()) return;
+  QImage Part = Whole.copy(Inside);
+  const QRgb From = RgbFromColor(Replace);
+  const QRgb To = RgbFromColor(FBrushColor);
+  for (int Y = 0; Y < Part.height(); ++Y) {
+    auto* Line = reinterpret_cast<QRgb*>(Part.scanLine(Y));
+    for (int X = 0; X < Part.width(); ++X) {
+      if ((Line[X] | 0xFF000000u) == From) Line[X] = To;
+    }
+  }
+  const int DX = Inside.left();
+  const int DY = Inside.top();
+  Blit(Dest, Part, Rect(Src.Left - DX, Src.Top - DY, Src.Right - DX, Src.Bottom - DY), cmSrcCopy);
+}
+
+void TCanvas::Draw(int X, int Y, const TBitmap& Source) {
+  const TRect All = Rect(0, 0, Source.Width(), Source.Height());
+  CopyRect(Rect(X, Y, X + All.Right, Y + All.Bottom), Source, All);
+}
+
+TColor TCanvas::Pixels(int X, int Y) const {
+  if (!Bitmap) throw std::logic_error("Pixels can be read only from a bitmap's canvas");
+  const QImage& Image = Bitmap->Image();
+  if (!Image.valid(X, Y)) return clNone;
+  return ColorFromRgb(Image.pixel(X, Y));
+}
+
+void TCanvas::SetPixel(int X, int Y, TColor Color) {
+  if (!Bitmap) throw std::logic_error("Pixels can be written only on a bitmap's canvas");
+  QImage& Image = Bitmap->Writable();
+  if (Image.valid(X, Y)) Image.setPixel(X, Y, RgbFromColor(Color));
+}
+
+void TCanvas::SelectPalette(const TPalette&, bool) {}
+
+void TCanvas::RealizePalette() {}
