@@ -1,0 +1,32 @@
+#include <exception>
+
+#include "About.h"
+#include "Application.h"
+#include "Data.h"
+#include "Main.h"
+#include "Message01.h"
+#include "Message02.h"
+#include "Startup.h"
+
+int main(int argc, char** argv) {
+  PreferX11Platform();
+  try {
+    TApplication App(argc, argv);
+    try {
+      App.Initialize();
+      App.CreateForm(MainForm);
+      App.CreateForm(DataForm);
+      MainForm->AttachSkinSources(*DataForm);
+      App.CreateForm(AboutForm);
+      App.CreateForm(Message01Form);
+      App.CreateForm(Message02Form);
+      App.Run();
+    } catch (const std::exception& E) {
+      App.ShowException(E);
+    }
+    App.DestroyForms();
+  } catch (const std::exception&) {
+    // Without an application object there is nowhere to show the report.
+  }
+  return 0;
+}

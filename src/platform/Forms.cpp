@@ -1,0 +1,119 @@
+#include "Forms.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+
+TForm::TForm(QWidget* Owner) : QWidget(Owner, Qt::Window) {
+  setProperty("ModalResult", mrNone);
+  // The forms are laid out in pixels, as drawn; a font of 11 pixels matches them.
+  QFont F = font();
+  F.setPixelSize(11);
+  setFont(F);
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle Style) {
+  if (Style == TFormBorderStyle::bsNone) {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+  } else {
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+  }
+}
+
+void TForm::CenterOnScreen() {
+  QScreen* Screen = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!Screen) return;
+  const QRect Area = Screen->geometry();
+  move(Area.x() + (Area.width() - width()) / 2, Area.y() + (Area.height() - height()) / 2);
+}
+
+int TForm::ShowModal() {
+  setProperty("ModalResult", mrNone);
+  return Dialogs().ShowModal(this);
+}
+
+int TForm::ModalResult() const {
+  return property("ModalResult").toInt();
+}
+
+void TForm::SetModalResult(int Result) {
+  setProperty("ModalResult", Result);
+  if (Result != mrNone) close();
+}
+
+TLabel::TLabel(QWidget* Parent, int Left, int Top, const std::string& Caption)
+    : QLabel(QString::fromStdString(Caption), Parent) {
+  setTextFormat(Qt::PlainText);
+  move(Left, Top);
+  adjustSize();
+}
+
+void TLabel::SetFontColor(int Red, int Green, int Blue) {
+  QPalette P = palette();
+  P.setColor(QPalette::WindowText, QColor(Red, Green, Blue));
+  setPalette(P);
+}
+
+void TLabel::SetUnderline(bool Underline) {
+  QFont F = font();
+  F.setUnderline(Underline);
+  setFont(F);
+  adjustSize();
+}
+
+void TLabel::mouseReleaseEvent(QMouseEvent* Event) {
+  QLabel::mouseReleaseEvent(Event);
+  if (Event->button() == Qt::LeftButton && rect().contains(Event->position().toPoint()) &&
+      OnClick) {
+    OnClick(this);
+  }
+}
+
+TImage::TImage(QWidget* Parent, int Left, int Top, int Width, int Height) : QLabel(Parent) {
+  setGeometry(Left, Top, Width, Height);
+  setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void TImage::LoadFromResourceName(const std::string& Name) {
+  setPixmap(QPixmap(QString(":/bitmaps/%1.bmp").arg(QString::fromStdString(Name))));
+}
+
+TButton::TButton(TForm* Form, int Left, int Top, int Width, int Height, const std::string& Caption)
+    : QPushButton(QString::fromStdString(Caption), Form) {
+  setGeometry(Left, Top, Width, Height);
+  connect(this, &QPushButton::clicked, this, [this, Form] {
+    if (OnClick) OnClick(this);
+    if (ModalResult != mrNone) Form->SetModalResult(ModalResult);
+  });
+}
+
+TMenuItem::TMenuItem(QMenu* Menu, const std::string& Caption)
+    : QObject(Menu), TheAction(Menu->addAction(QString::fromStdString(Caption))) {
+  connect(TheAction, &QAction::triggered, this, [this] {
+    if (OnClick) OnClick(this);
+  });
+}
+
+void TMenuItem::Click() {
+  TheAction->trigger();
+}
+
+TMenuItem* TPopupMenu::Add(const std::string& Caption) {
+  TheItems.push_back(new TMenuItem(this, Caption));
+  return TheItems.back();
+}
+
+bool TFileDialog::Execute() {
+  TFileDialogRequest Request;
+  Request.Save = Save;
+  Request.Filter = Filter;
+  Request.FilterIndex = FilterIndex;
+  Request.DefaultExt = DefaultExt;
+  Request.FileName = FileName;
+  const auto Result = Dialogs().ExecuteFileDialog(Request);
+  if (!Result) return false;
+  FileName = Result->FileName;
+  FilterIndex = Result->FilterIndex;
+  return true;
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Dialogs.h"
+
+enum class TFormBorderStyle { bsNone, bsToolWindow };
+
+// A top-level form: a window placed by screen coordinates, shown normally or
+// modally (through the dialog seam, so tests never block).
+class TForm : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TForm(QWidget* Owner = nullptr);
+
+  int Left() const { return x(); }
+  int Top() const { return y(); }
+  void SetLeft(int Value) { move(Value, y()); }
+  void SetTop(int Value) { move(x(), Value); }
+  void SetClientSize(int Width, int Height) { setFixedSize(Width, Height); }
+  void SetCaption(const std::string& Caption) { setWindowTitle(QString::fromStdString(Caption)); }
+  void SetBorderStyle(TFormBorderStyle Style);
+  // Centres the form on the screen it is on (the primary one before it is shown).
+  void CenterOnScreen();
+
+  int ShowModal();
+  int ModalResult() const;
+  // Setting a result other than mrNone ends a modal show, as closing does.
+  void SetModalResult(int Result);
+  void Close() { close(); }
+};
+
+// A text label; a click runs OnClick.
+class TLabel : public QLabel {
+  Q_OBJECT
+
+ public:
+  TLabel(QWidget* Parent, int Left, int Top, const std::string& Caption);
+  void SetFontColor(int Red, int Green, int Blue);
+  void SetUnderline(bool Underline);
+  std::function<void(QObject*)> OnClick;
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* Event) override;
+};
+
+// Shows one of the embedded pictures, unscaled.
+class TImage : public QLabel {
+  Q_OBJECT
+
+ public:
+  TImage(QWidget* Parent, int Left, int Top, int Width, int Height);
+  void LoadFromResourceName(const std::string& Name);
+};
+
+// A push button that ends a modal form with its ModalResult.
+class TButton : public QPushButton {
+  Q_OBJECT
+
+ public:
+  TButton(TForm* Form, int Left, int Top, int Width, int Height, const std::string& Caption);
+  void SetDefault(bool Default) {
+    setDefault(Default);
+    setAutoDefault(Default);
+  }
+  int ModalResult = mrNone;
+  std::function<void(QObject*)> OnClick;
+};
+
+class TMenuItem : public QObject {
+  Q_OBJECT
+
+ public:
+  TMenuItem(QMenu* Menu, const std::string& Caption);
+  QAction* Action() const { return TheAction; }
+  std::function<void(QObject*)> OnClick;
+  // Runs the item as a user's choice would.
+  void Click();
+
+ private:
+  QAction* TheAction;
+};
+
+class TPopupMenu : public QMenu {
+  Q_OBJECT
+
+ public:
+  explicit TPopupMenu(QWidget* Owner) : QMenu(Owner) {}
+  TMenuItem* Add(const std::string& Caption);
+  // Shows the menu with its top left corner at the screen point.
+  void Popup(int X, int Y) { Dialogs().Popup(this, X, Y); }
+  const std::vector<TMenuItem*>& Items() const { return TheItems; }
+
+ private:
+  std::vector<TMenuItem*> TheItems;
+};
+
+// File dialogs keep their settings, the chosen name and the chosen type
+// between runs, as long as the form that owns them.
+class TFileDialog : public QObject {
+  Q_OBJECT
+
+ public:
+  TFileDialog(QObject* Owner, bool Save) : QObject(Owner), Save(Save) {}
+  std::string Filter;
+  int FilterIndex = 1;
+  std::string DefaultExt;
+  std::string FileName;
+  bool Execute();
+
+ private:
+  bool Save;
+};
+
+class TOpenDialog : public TFileDialog {
+  Q_OBJECT
+
+ public:
+  explicit TOpenDialog(QObject* Owner) : TFileDialog(Owner, false) {}
+};
+
+class TSaveDialog : public TFileDialog {
+  Q_OBJECT
+
+ public:
+  explicit TSaveDialog(QObject* Owner) : TFileDialog(Owner, true) {}
+};

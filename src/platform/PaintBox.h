@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "Canvas.h"
+#include "Types.h"
+
+// A windowless-looking drawing area: it has no background of its own, so a
+// repaint first shows whatever lies beneath it (the form's picture) and then
+// runs OnPaint on its canvas. Mouse events are published for any button.
+class TPaintBox : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TPaintBox(QWidget* Parent = nullptr);
+  ~TPaintBox() override;
+
+  void SetBounds(int Left, int Top, int Width, int Height) {
+    setGeometry(Left, Top, Width, Height);
+  }
+  int Width() const { return width(); }
+  int Height() const { return height(); }
+  // Valid for drawing while OnPaint runs.
+  TCanvas& Canvas() { return *FCanvas; }
+  // Restores what lies beneath and paints, before returning.
+  void Repaint() { repaint(); }
+
+  TNotifyEvent OnPaint;
+  TMouseEvent OnMouseDown;
+  TMouseMoveEvent OnMouseMove;
+  TMouseEvent OnMouseUp;
+
+ protected:
+  void paintEvent(QPaintEvent* Event) override;
+  void mousePressEvent(QMouseEvent* Event) override;
+  void mouseDoubleClickEvent(QMouseEvent* Event) override;
+  void mouseMoveEvent(QMouseEvent* Event) override;
+  void mouseReleaseEvent(QMouseEvent* Event) override;
+
+ private:
+  std::unique_ptr<TCanvas> FCanvas;
+};
+
+// The toolkit's view of a Qt mouse event.
+TMouseButton MouseButtonFromQt(Qt::MouseButton Button);
+TShiftState ShiftStateFromQt(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Buttons);
