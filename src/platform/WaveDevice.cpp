@@ -1,0 +1,445 @@
+#include "WaveDevice.h"
+
+#include <alsa/asoundlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <deque>
+#include <thread>
+
+namespace {
+
+// alsa-lib prints its own diagnostics to stderr; the stream reports failures
+// to the user itself, so the library is kept quiet.
+void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietAlsa() {
+  static const bool Done = [] {
+    snd_lib_error_set_handler(&SilentAlsaError);
+    return true;
+  }();
+  (void)Done;
+}
+
+void SleepMicroseconds(long Microseconds) {
+  if (Microseconds > 0) std::this_thread::sleep_for(std::chrono::microseconds(Microseconds));
+}
+
+}  // namespace
+
+struct TAlsaWaveDevice::TStream : TWaveOutHandle {
+  struct TEntry {
+    WAVEHDR* Header = nullptr;
+    std::vector<std::uint8_t> Bytes;
+    std::size_t Offset = 0;      // bytes already accepted by ALSA
+    std::uint64_t EndFrame = 0;  // frame count at which the buffer has been played through
+  };
+
+  snd_pcm_t* Pcm = nullptr;
+  unsigned Rate = 0;
+  unsigned FrameBytes = 0;
+  std::uint64_t FramesWritten = 0;  // accepted by ALSA since the last reset
+  std::uint64_t FramesQueued = 0;   // handed over by waveOutWrite since the last reset
+  std::deque<TEntry> Queue;         // sent and not yet done, oldest first
+  bool Broken = false;              // ALSA failed beyond recovery
+
+  ~TStream() override {
+    if (Pcm) snd_pcm_close(Pcm);
+  }
+
+  bool HasPending() const {
+    return std::any_of(Queue.begin(), Queue.end(),
+                       [](const TEntry& E) { return E.Offset < E.Bytes.size(); });
+  }
+
+  // Recovers from an underrun or a suspend; false if the PCM is unusable.
+  bool Recover(long Error) {
+    if (Error == -ESTRPIPE) {
+      int R;
+      while ((R = snd_pcm_resume(Pcm)) == -EAGAIN) SleepMicroseconds(1000);
+      if (R >= 0) return true;
+    }
+    if (Error == -EPIPE || Error == -ESTRPIPE) return snd_pcm_prepare(Pcm) >= 0;
+    return false;
+  }
+
+  // Hands ALSA as much of the queued data as it takes now.
+  void Pump() {
+    if (Broken) return;
+    for (TEntry& E : Queue) {
+      while (E.Offset < E.Bytes.size()) {
+        const snd_pcm_uframes_t Frames = (E.Bytes.size() - E.Offset) / FrameBytes;
+        const snd_pcm_sframes_t R = snd_pcm_writei(Pcm, E.Bytes.data() + E.Offset, Frames);
+        if (R == -EAGAIN) return;
+        if (R < 0) {
+          if (!Recover(R)) {
+            Broken = true;
+            return;
+          }
+          continue;
+        }
+        E.Offset += static_cast<std::size_t>(R) * FrameBytes;
+        FramesWritten += static_cast<std::uint64_t>(R);
+        if (static_cast<snd_pcm_uframes_t>(R) < Frames) return;  // full for now
+      }
+    }
+  }
+
+  std::uint64_t FramesPlayed() {
+    snd_pcm_sframes_t Delay = 0;
+    // Without a delay (after an underrun) everything written has been heard.
+    if (snd_pcm_delay(Pcm, &Delay) < 0) return FramesWritten;
+    if (Delay < 0) Delay = 0;
+    const auto Queued = static_cast<std::uint64_t>(Delay);
+    return Queued >= FramesWritten ? 0 : FramesWritten - Queued;
+  }
+
+  void Update() {
+    Pump();
+    if (Queue.empty()) return;
+    const std::uint64_t Played = Broken ? FramesQueued : FramesPlayed();
+    while (!Queue.empty()) {
+      TEntry& E = Queue.front();
+      const bool Written = Broken || E.Offset >= E.Bytes.size();
+      if (!Written || E.EndFrame > Played) break;
+      E.Header->dwFlags = (E.Header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+      Queue.pop_front();
+    }
+  }
+
+  bool Contains(const WAVEHDR* Header) const {
+    return std::any_of(Queue.begin(), Queue.end(),
+                       [Header](const TEntry& E) { return E.Header == Header; });
+  }
+};
+
+TAlsaWaveDevice::TAlsaWaveDevice(std::string PcmName) : PcmName(std::move(PcmName)) {}
+
+TAlsaWaveDevice::~TAlsaWaveDevice() = default;
+
+TAlsaWaveDevice::TStream* TAlsaWaveDevice::Find(HWAVEOUT Device) const {
+  for (const auto& S : Streams) {
+    if (S.get() == Device) return S.get();
+  }
+  return nullptr;
+}
+
+MMRESULT TAlsaWaveDevice::waveOutOpen(HWAVEOUT* Device, unsigned DeviceId,
+                                      const WAVEFORMATEX* Format, std::uintptr_t Callback,
+                                      std::uintptr_t, unsigned) {
+  if (!Device || !Format) return MMSYSERR_INVALPARAM;
+  *Device = nullptr;
+  if (DeviceId != WAVE_MAPPER && DeviceId != 0) return MMSYSERR_BADDEVICEID;
+  if (Callback != 0) return MMSYSERR_INVALPARAM;  // done flags are the only notice given
+  snd_pcm_format_t PcmFormat;
+  if (Format->wBitsPerSample == 16) {
+    PcmFormat = SND_PCM_FORMAT_S16_LE;
+  } else if (Format->wBitsPerSample == 8) {
+    PcmFormat = SND_PCM_FORMAT_U8;
+  } else {
+    return WAVERR_BADFORMAT;
+  }
+  if (Format->wFormatTag != WAVE_FORMAT_PCM || Format->nChannels == 0 ||
+      Format->nSamplesPerSec == 0 ||
+      Format->nBlockAlign != Format->nChannels * Format->wBitsPerSample / 8) {
+    return WAVERR_BADFORMAT;
+  }
+
+  QuietAlsa();
+  // The configuration decides at load time whether "default" goes to a sound
+  // server, and only if one is running then; dropping it makes each open look
+  // again, so a server started after the first attempt is found.
+  snd_config_update_free_global();
+  auto Stream = std::make_unique<TStream>();
+  // Non-blocking, so that neither opening a busy device nor writing to a full one waits.
+  if (snd_pcm_open(&Stream->Pcm, PcmName.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0) {
+    Stream->Pcm = nullptr;
+    return MMSYSERR_NODRIVER;
+  }
+  snd_pcm_t* Pcm = Stream->Pcm;
+  snd_pcm_hw_params_t* Hw;
+  snd_pcm_hw_params_alloca(&Hw);
+  unsigned Rate = Format->nSamplesPerSec;
+  // At least two buffers' worth of room at the stream's usual 8192-byte buffers,
+  // and periods short enough for waiting to be fine-grained.
+  snd_pcm_uframes_t BufferFrames = std::max<snd_pcm_uframes_t>(16384, Rate / 2);
+  snd_pcm_uframes_t PeriodFrames = std::max<snd_pcm_uframes_t>(256, Rate / 50);
+  if (snd_pcm_hw_params_any(Pcm, Hw) < 0 || snd_pcm_hw_params_set_rate_resample(Pcm, Hw, 1) < 0 ||
+      snd_pcm_hw_params_set_access(Pcm, Hw, SND_PCM_ACCESS_RW_INTERLEAVED) < 0 ||
+      snd_pcm_hw_params_set_format(Pcm, Hw, PcmFormat) < 0 ||
+      snd_pcm_hw_params_set_channels(Pcm, Hw, Format->nChannels) < 0 ||
+      snd_pcm_hw_params_set_rate(Pcm, Hw, Rate, 0) < 0) {
+    return WAVERR_BADFORMAT;
+  }
+  snd_pcm_hw_params_set_buffer_size_near(Pcm, Hw, &BufferFrames);
+  snd_pcm_hw_params_set_period_size_near(Pcm, Hw, &PeriodFrames, nullptr);
+  if (snd_pcm_hw_params(Pcm, Hw) < 0) return WAVERR_BADFORMAT;
+  snd_pcm_hw_params_get_buffer_size(Hw, &BufferFrames);
+  snd_pcm_hw_params_get_period_size(Hw, &PeriodFrames, nullptr);
+
+  // Start with the first frame: the stream never has more than two buffers
+  // queued, which may be less than the ALSA buffer, so waiting for a full
+  // buffer would never start at all.
+  snd_pcm_sw_params_t* Sw;
+  snd_pcm_sw_params_alloca(&Sw);
+  if (snd_pcm_sw_params_current(Pcm, Sw) < 0 ||
+      snd_pcm_sw_params_set_start_threshold(Pcm, Sw, 1) < 0 ||
+      snd_pcm_sw_params_set_avail_min(Pcm, Sw, PeriodFrames) < 0 ||
+      snd_pcm_sw_params(Pcm, Sw) < 0) {
+    return MMSYSERR_ERROR;
+  }
+  if (snd_pcm_prepare(Pcm) < 0) return MMSYSERR_ERROR;
+
+  Stream->Rate = Rate;
+  Stream->FrameBytes = Format->nBlockAlign;
+  LastBufferFrames = BufferFrames;
+  *Device = Stream.get();
+  Streams.push_back(std::move(Stream));
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT TAlsaWaveDevice::waveOutPrepareHeader(HWAVEOUT Device, WAVEHDR* Header, unsigned Size) {
+  if (!Find(Device)) return MMSYSERR_INVALHANDLE;
+  if (!Header || Size != sizeof(WAVEHDR) || !Header->lpData) return MMSYSERR_INVALPARAM;
+  Header->dwFlags |= WHDR_PREPARED;
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT TAlsaWaveDevice::waveOutWrite(HWAVEOUT Device, WAVEHDR* Header, unsigned Size) {
+  TStream* S = Find(Device);
+  if (!S) return MMSYSERR_INVALHANDLE;
+  if (!Header || Size != sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
+  if (!(Header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
+  if ((Header->dwFlags & WHDR_INQUEUE) || S->Contains(Header)) return WAVERR_STILLPLAYING;
+  if (S->Broken) return MMSYSERR_ERROR;
+  TStream::TEntry E;
+  E.Header = Header;
+  const std::size_t Frames = Header->dwBufferLength / S->FrameBytes;
+  // A copy, so a buffer freed by its owner while still queued is never read.
+  E.Bytes.assign(Header->lpData, Header->lpData + Frames * S->FrameBytes);
+  E.EndFrame = S->FramesQueued + Frames;
+  S->FramesQueued = E.EndFrame;
+  Header->dwFlags = (Header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+  S->Queue.push_back(std::move(E));
+  S->Pump();
+  if (S->Broken) {
+    S->Queue.pop_back();
+    S->FramesQueued -= Frames;
+    Header->dwFlags &= ~WHDR_INQUEUE;
+    return MMSYSERR_ERROR;
+  }
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT TAlsaWaveDevice::waveOutUnprepareHeader(HWAVEOUT Device, WAVEHDR* Header, unsigned Size) {
+  TStream* S = Find(Device);
+  if (!S) return MMSYSERR_INVALHANDLE;
+  if (!Header || Size != sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
+  if (S->Contains(Header)) {
+    S->Update();
+    if (S->Contains(Header)) return WAVERR_STILLPLAYING;
+  }
+  Header->dwFlags &= ~(WHDR_PREPARED | WHDR_INQUEUE);
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT TAlsaWaveDevice::waveOutReset(HWAVEOUT Device) {
+  TStream* S = Find(Device);
+  if (!S) return MMSYSERR_INVALHANDLE;
+  snd_pcm_drop(S->Pcm);
+  S->Broken = snd_pcm_prepare(S->Pcm) < 0;
+  for (TStream::TEntry& E : S->Queue) {
+    E.Header->dwFlags = (E.Header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+  }
+  S->Queue.clear();
+  S->FramesWritten = 0;
+  S->FramesQueued = 0;
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT TAlsaWaveDevice::waveOutClose(HWAVEOUT Device) {
+  TStream* S = Find(Device);
+  if (!S) return MMSYSERR_INVALHANDLE;
+  snd_pcm_drop(S->Pcm);
+  // Headers still queued are forgotten, not touched: their owner may be gone.
+  std::erase_if(Streams, [S](const std::unique_ptr<TStream>& P) { return P.get() == S; });
+  return MMSYSERR_NOERROR;
+}
+
+std::uint32_t TAlsaWaveDevice::HeaderFlags(HWAVEOUT Device, WAVEHDR* Header) {
+  if (!Header) return 0;
+  TStream* S = Find(Device);
+  if (S && S->Contains(Header)) S->Update();
+  return Header->dwFlags;
+}
+
+void TAlsaWaveDevice::Wait(HWAVEOUT Device, int Milliseconds) {
+  TStream* S = Find(Device);
+  const long Limit = std::max(0, Milliseconds) * 1000L;
+  if (!S) {
+    SleepMicroseconds(Limit);
+    return;
+  }
+  const std::size_t Before = S->Queue.size();
+  S->Update();
+  if (S->Queue.size() < Before || S->Queue.empty()) return;  // a buffer is done already
+  if (S->HasPending() && !S->Broken) {
+    const int R = snd_pcm_wait(S->Pcm, Milliseconds);
+    if (R >= 0) {
+      S->Pump();
+      return;
+    }
+    if (!S->Recover(R)) S->Broken = true;
+    SleepMicroseconds(Limit);
+    return;
+  }
+  // Everything is with ALSA: sleep until the oldest buffer should have been
+  // played through, but no longer than asked.
+  const std::uint64_t Played = S->FramesPlayed();
+  const std::uint64_t End = S->Queue.front().EndFrame;
+  const std::uint64_t Left = End > Played ? End - Played : 0;
+  const long Expected = static_cast<long>(Left * 1000000ULL / S->Rate) + 500;
+  SleepMicroseconds(std::min(Limit, Expected));
+}
+
+TWaveDeviceService& WaveDevice() {
+  static TAlsaWaveDevice Real;
+  return TWaveDeviceService::Installed ? *TWaveDeviceService::Installed : Real;
+}
+
+// Scripted device.
+
+namespace {
+
+TWaveDeviceCall NewCall(TWaveDeviceCall::TKind Kind, WAVEHDR* Header = nullptr, unsigned Size = 0) {
+  TWaveDeviceCall Call;
+  Call.Kind = Kind;
+  Call.Header = Header;
+  Call.Size = Size;
+  return Call;
+}
+
+}  // namespace
+
+MMRESULT TScriptedWaveDevice::Check(TWaveDeviceCall& Call) {
+  auto It = Failures.find(Call.Kind);
+  if (It == Failures.end()) return MMSYSERR_NOERROR;
+  TFailure& F = It->second;
+  if (F.After > 0) {
+    --F.After;
+    return MMSYSERR_NOERROR;
+  }
+  if (F.Times == 0) return MMSYSERR_NOERROR;
+  if (F.Times > 0) --F.Times;
+  return F.Code;
+}
+
+MMRESULT TScriptedWaveDevice::Finish(TWaveDeviceCall Call, MMRESULT Result) {
+  Call.Result = Result;
+  Calls.push_back(Call);
+  return Result;
+}
+
+void TScriptedWaveDevice::Fail(TKind Kind, int Times, MMRESULT Code, int After) {
+  Failures[Kind] = TFailure{.After = After, .Times = Times, .Code = Code};
+}
+
+MMRESULT TScriptedWaveDevice::waveOutOpen(HWAVEOUT* Device, unsigned DeviceId,
+                                          const WAVEFORMATEX* Format, std::uintptr_t Callback,
+                                          std::uintptr_t Instance, unsigned Flags) {
+  TWaveDeviceCall Call = NewCall(TKind::Open);
+  Call.DeviceId = DeviceId;
+  if (Format) Call.Format = *Format;
+  Call.Callback = Callback;
+  Call.Instance = Instance;
+  Call.Flags = Flags;
+  if (const MMRESULT R = Check(Call)) return Finish(Call, R);
+  if (Open) return Finish(Call, MMSYSERR_ERROR);  // one stream at a time is all a test needs
+  Open = true;
+  *Device = &Handle;
+  return Finish(Call, MMSYSERR_NOERROR);
+}
+
+MMRESULT TScriptedWaveDevice::waveOutPrepareHeader(HWAVEOUT Device, WAVEHDR* Header,
+                                                   unsigned Size) {
+  TWaveDeviceCall Call = NewCall(TKind::Prepare, Header, Size);
+  if (const MMRESULT R = Check(Call)) return Finish(Call, R);
+  if (!Open || Device != &Handle) return Finish(Call, MMSYSERR_INVALHANDLE);
+  Header->dwFlags |= WHDR_PREPARED;
+  return Finish(Call, MMSYSERR_NOERROR);
+}
+
+MMRESULT TScriptedWaveDevice::waveOutWrite(HWAVEOUT Device, WAVEHDR* Header, unsigned Size) {
+  TWaveDeviceCall Call = NewCall(TKind::Write, Header, Size);
+  if (const MMRESULT R = Check(Call)) return Finish(Call, R);
+  if (!Open || Device != &Handle) return Finish(Call, MMSYSERR_INVALHANDLE);
+  if (!(Header->dwFlags & WHDR_PREPARED)) return Finish(Call, WAVERR_UNPREPARED);
+  if (Header->dwFlags & WHDR_INQUEUE) return Finish(Call, WAVERR_STILLPLAYING);
+  Header->dwFlags = (Header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+  Queue.push_back(Header);
+  Sent.emplace_back(Header->lpData, Header->lpData + Header->dwBufferLength);
+  return Finish(Call, MMSYSERR_NOERROR);
+}
+
+MMRESULT TScriptedWaveDevice::waveOutUnprepareHeader(HWAVEOUT Device, WAVEHDR* Header,
+                                                     unsigned Size) {
+  TWaveDeviceCall Call = NewCall(TKind::Unprepare, Header, Size);
+  if (const MMRESULT R = Check(Call)) return Finish(Call, R);
+  if (!Open || Device != &Handle) return Finish(Call, MMSYSERR_INVALHANDLE);
+  if (Header->dwFlags & WHDR_INQUEUE) return Finish(Call, WAVERR_STILLPLAYING);
+  Header->dwFlags &= ~WHDR_PREPARED;
+  return Finish(Call, MMSYSERR_NOERROR);
+}
+
+MMRESULT TScriptedWaveDevice::waveOutReset(HWAVEOUT Device) {
+  TWaveDeviceCall Call = NewCall(TKind::Reset);
+  if (const MMRESULT R = Check(Call)) return Finish(Call, R);
+  if (!Open || Device != &Handle) return Finish(Call, MMSYSERR_INVALHANDLE);
+  while (FinishOldest()) {
+  }
+  return Finish(Call, MMSYSERR_NOERROR);
+}
+
+MMRESULT TScriptedWaveDevice::waveOutClose(HWAVEOUT Device) {
+  TWaveDeviceCall Call = NewCall(TKind::Close);
+  if (const MMRESULT R = Check(Call)) return Finish(Call, R);
+  if (!Open || Device != &Handle) return Finish(Call, MMSYSERR_INVALHANDLE);
+  Open = false;
+  Queue.clear();
+  return Finish(Call, MMSYSERR_NOERROR);
+}
+
+std::uint32_t TScriptedWaveDevice::HeaderFlags(HWAVEOUT, WAVEHDR* Header) {
+  ++FlagReads;
+  return Header ? Header->dwFlags : 0;
+}
+
+void TScriptedWaveDevice::Wait(HWAVEOUT, int Milliseconds) {
+  TWaveDeviceCall Call = NewCall(TKind::Wait);
+  Call.Milliseconds = Milliseconds;
+  Calls.push_back(Call);
+  if (OnWait) OnWait(*this);
+}
+
+bool TScriptedWaveDevice::FinishOldest() {
+  if (Queue.empty()) return false;
+  WAVEHDR* H = Queue.front();
+  Queue.erase(Queue.begin());
+  H->dwFlags = (H->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+  return true;
+}
+
+std::vector<TWaveDeviceCall> TScriptedWaveDevice::CallsOf(TKind Kind) const {
+  std::vector<TWaveDeviceCall> Result;
+  for (const auto& C : Calls) {
+    if (C.Kind == Kind) Result.push_back(C);
+  }
+  return Result;
+}
+
+std::vector<std::uint8_t> TScriptedWaveDevice::AllBytesSent() const {
+  std::vector<std::uint8_t> Result;
+  for (const auto& B : Sent) Result.insert(Result.end(), B.begin(), B.end());
+  return Result;
+}
