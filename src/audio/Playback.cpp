@@ -1,0 +1,63 @@
+#include "Playback.h"
+
+#include <cmath>
+#include <vector>
+
+#include "PointerState.h"
+#include "Waveout.h"
+
+namespace {
+
+// Sleeps only when the stream refused for lack of a free buffer; a refusal for
+// an error has shown its message box and is retried at once.
+void WaitIfBothOut(TWaveOut& Stream) {
+  if (Stream.Opened && Stream.Queued[Stream.Current]) Stream.Wait(PlayWaitMilliseconds);
+}
+
+std::vector<std::int16_t> Converted(const double* Samples, int Count) {
+  std::vector<std::int16_t> Result(static_cast<std::size_t>(Count));
+  for (int I = 0; I < Count; ++I) Result[static_cast<std::size_t>(I)] = SampleBits(Samples[I]);
+  return Result;
+}
+
+}  // namespace
+
+std::int16_t SampleBits(double Value) {
+  if (!std::isfinite(Value)) return 0;
+  // fmod is exact, so this keeps the low 16 bits of any integer part without
+  // the overflow of a cast to a fixed-width integer.
+  double Low = std::fmod(std::trunc(Value), 65536.0);
+  if (Low < 0) Low += 65536.0;
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(Low));
+}
+
+void PlayPeriodWhileHeld(const double* Samples) {
+  const std::vector<std::int16_t> Bits = Converted(Samples, PlayPeriodSamples);
+  TWaveOut Stream;
+  if (!Stream.Open()) return;
+  std::size_t I = 0;
+  while (PointerState().LeftButtonDown()) {
+    if (Stream.Write(Bits[I])) {
+      if (++I == Bits.size()) I = 0;
+    } else {
+      WaitIfBothOut(Stream);
+    }
+  }
+  Stream.Close();
+}
+
+void PlayMorphWhileHeld(const double* Samples) {
+  const std::vector<std::int16_t> Bits = Converted(Samples, PlayMorphSamples);
+  TWaveOut Stream;
+  if (!Stream.Open()) return;
+  std::size_t I = 0;
+  while (PointerState().LeftButtonDown()) {
+    const bool Morph = I < Bits.size();
+    if (Stream.Write(Morph ? Bits[I] : std::int16_t{0})) {
+      if (Morph) ++I;
+    } else {
+      WaitIfBothOut(Stream);
+    }
+  }
+  Stream.Close();
+}

@@ -1,0 +1,417 @@
+// The real ALSA device, played into a private PulseAudio null sink and recorded
+// from its monitor. Needs the pulseaudio and pulseaudio-utils packages; where
+// the daemon cannot start, the stream plays into ALSA's "null" device instead
+// and the recording part is skipped.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Dialogs.h"
+#include "Playback.h"
+#include "PointerState.h"
+#include "WaveDevice.h"
+#include "Waveout.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using TClock = std::chrono::steady_clock;
+using TEnv = std::map<std::string, std::string>;
+
+// A child process that is always reaped: stopped with SIGTERM, then SIGKILL.
+class TChild {
+ public:
+  TChild() = default;
+  TChild(const TChild&) = delete;
+  TChild& operator=(const TChild&) = delete;
+  ~TChild() { Stop(); }
+
+  bool Start(const std::vector<std::string>& Args, const TEnv& Overrides,
+             const std::string& Output = "/dev/null") {
+    std::vector<std::string> EnvStrings;
+    for (char** E = environ; *E; ++E) {
+      const std::string Entry = *E;
+      if (!Overrides.count(Entry.substr(0, Entry.find('=')))) EnvStrings.push_back(Entry);
+    }
+    for (const auto& [Key, Value] : Overrides) EnvStrings.push_back(Key + "=" + Value);
+    std::vector<char*> Argv, Envp;
+    for (const auto& A : Args) Argv.push_back(const_cast<char*>(A.c_str()));
+    Argv.push_back(nullptr);
+    for (auto& E : EnvStrings) Envp.push_back(E.data());
+    Envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t Files;
+    posix_spawn_file_actions_init(&Files);
+    posix_spawn_file_actions_addopen(&Files, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&Files, 1, Output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&Files, 1, 2);
+    const int R = posix_spawnp(&Pid, Argv[0], &Files, nullptr, Argv.data(), Envp.data());
+    posix_spawn_file_actions_destroy(&Files);
+    if (R != 0) Pid = -1;
+    return R == 0;
+  }
+
+  // The exit status once the child has ended within `Seconds`.
+  std::optional<int> WaitFor(double Seconds) {
+    const auto Deadline = TClock::now() + std::chrono::duration<double>(Seconds);
+    while (Pid > 0) {
+      int Status = 0;
+      if (waitpid(Pid, &Status, WNOHANG) == Pid) {
+        Pid = -1;
+        return Status;
+      }
+      if (TClock::now() >= Deadline) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return std::nullopt;
+  }
+
+  void Stop(int Signal = SIGTERM) {
+    if (Pid <= 0) return;
+    kill(Pid, Signal);
+    if (WaitFor(3)) return;
+    kill(Pid, SIGKILL);
+    WaitFor(3);
+  }
+
+  bool Running() const { return Pid > 0; }
+
+ private:
+  pid_t Pid = -1;
+};
+
+// Runs a command to its end within `Seconds`; true if it exited with 0.
+bool Run(const std::vector<std::string>& Args, const TEnv& Env, double Seconds) {
+  TChild C;
+  if (!C.Start(Args, Env)) return false;
+  const auto Status = C.WaitFor(Seconds);
+  return Status && WIFEXITED(*Status) && WEXITSTATUS(*Status) == 0;
+}
+
+// Sets variables for this process and puts the old values back.
+class TEnvScope {
+ public:
+  explicit TEnvScope(const TEnv& Vars) {
+    for (const auto& [Key, Value] : Vars) {
+      const char* Old = std::getenv(Key.c_str());
+      Saved.emplace_back(Key, Old ? std::optional<std::string>(Old) : std::nullopt);
+      setenv(Key.c_str(), Value.c_str(), 1);
+    }
+  }
+  ~TEnvScope() {
+    for (const auto& [Key, Old] : Saved) {
+      if (Old) {
+        setenv(Key.c_str(), Old->c_str(), 1);
+      } else {
+        unsetenv(Key.c_str());
+      }
+    }
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> Saved;
+};
+
+// A PulseAudio daemon of its own with one null sink, "out", at the stream's rate.
+class TPulseNullSink {
+ public:
+  ~TPulseNullSink() {
+    Daemon.Stop();
+    std::error_code Ignored;
+    if (!Dir.empty()) fs::remove_all(Dir, Ignored);
+  }
+
+  bool Start(std::string& Why) {
+    char Template[] = "/tmp/vlx-pulse-XXXXXX";
+    if (!mkdtemp(Template)) {
+      Why = "no temporary directory";
+      return false;
+    }
+    Dir = Template;
+    std::ofstream(Dir + "/client.conf") << "autospawn = no\n";
+    // libpulse, and with it the ALSA pulse plugin, finds the server through
+    // PULSE_SERVER; the rest keeps the daemon's files in the private directory.
+    Env = {{"HOME", Dir},
+           {"XDG_RUNTIME_DIR", Dir},
+           {"XDG_CONFIG_HOME", Dir + "/config"},
+           {"PULSE_RUNTIME_PATH", Dir + "/runtime"},
+           {"PULSE_CLIENTCONFIG", Dir + "/client.conf"},
+           {"PULSE_SERVER", "unix:" + Dir + "/native"}};
+    const std::vector<std::string> Args = {
+        "pulseaudio",
+        "-n",
+        "--daemonize=no",
+        "--exit-idle-time=-1",
+        "--use-pid-file=no",
+        "--disable-shm=yes",
+        "--log-target=stderr",
+        "--load=module-native-protocol-unix auth-anonymous=1 socket=" + Dir + "/native",
+        "--load=module-null-sink sink_name=out rate=29761 format=s16le channels=1"};
+    if (!Daemon.Start(Args, Env, Dir + "/daemon.log")) {
+      Why = "pulseaudio cannot be started";
+      return false;
+    }
+    const auto Deadline = TClock::now() + std::chrono::seconds(10);
+    while (TClock::now() < Deadline) {
+      if (Run({"timeout", "3", "pactl", "info"}, Env, 5)) {
+        // A fresh null sink holds back its first stream for about a second;
+        // a short silence gets that over with.
+        Run({"timeout", "0.6", "pacat", "--raw", "--rate=29761", "--channels=1", "--format=s16le",
+             "/dev/zero"},
+            Env, 5);
+        return true;
+      }
+      if (Daemon.WaitFor(0.1)) break;  // it gave up
+    }
+    std::ifstream Log(Dir + "/daemon.log");
+    std::string Line, Last;
+    while (std::getline(Log, Line)) {
+      if (!Line.empty()) Last = Line;
+    }
+    Why = "pulseaudio did not come up (" + Last + ")";
+    return false;
+  }
+
+  std::string Dir;
+  TEnv Env;
+  TChild Daemon;
+};
+
+// Holds the button until `Done` says so (asked at most every 20 ms), or until
+// the deadline, whichever comes first.
+class THoldPointerState : public TPointerStateService {
+ public:
+  THoldPointerState(std::function<bool()> Done, double MaxSeconds)
+      : Done(std::move(Done)),
+        Deadline(TClock::now() + std::chrono::duration_cast<TClock::duration>(
+                                     std::chrono::duration<double>(MaxSeconds))) {}
+
+  bool LeftButtonDown() override {
+    ++Queries;
+    const auto Now = TClock::now();
+    if (Now >= Deadline) return false;
+    if (Now - LastCheck >= std::chrono::milliseconds(20)) {
+      LastCheck = Now;
+      if (Done()) Released = true;
+    }
+    return !Released;
+  }
+
+  long Queries = 0;
+
+ private:
+  std::function<bool()> Done;
+  TClock::time_point Deadline;
+  TClock::time_point LastCheck;
+  bool Released = false;
+};
+
+// Passes every call to the real device and counts buffers and sleeps.
+class TCountingDevice : public TWaveDeviceService {
+ public:
+  explicit TCountingDevice(TWaveDeviceService& Real) : Real(Real) {}
+  MMRESULT waveOutOpen(HWAVEOUT* D, unsigned Id, const WAVEFORMATEX* F, std::uintptr_t C,
+                       std::uintptr_t I, unsigned Fl) override {
+    return Real.waveOutOpen(D, Id, F, C, I, Fl);
+  }
+  MMRESULT waveOutPrepareHeader(HWAVEOUT D, WAVEHDR* H, unsigned S) override {
+    return Real.waveOutPrepareHeader(D, H, S);
+  }
+  MMRESULT waveOutWrite(HWAVEOUT D, WAVEHDR* H, unsigned S) override {
+    ++Buffers;
+    return Real.waveOutWrite(D, H, S);
+  }
+  MMRESULT waveOutUnprepareHeader(HWAVEOUT D, WAVEHDR* H, unsigned S) override {
+    return Real.waveOutUnprepareHeader(D, H, S);
+  }
+  MMRESULT waveOutReset(HWAVEOUT D) override { return Real.waveOutReset(D); }
+  MMRESULT waveOutClose(HWAVEOUT D) override { return Real.waveOutClose(D); }
+  std::uint32_t HeaderFlags(HWAVEOUT D, WAVEHDR* H) override { return Real.HeaderFlags(D, H); }
+  void Wait(HWAVEOUT D, int Ms) override {
+    ++Waits;
+    Real.Wait(D, Ms);
+  }
+
+  long Buffers = 0;
+  long Waits = 0;
+
+ private:
+  TWaveDeviceService& Real;
+};
+
+std::vector<std::int16_t> ReadSamples(const std::string& Path) {
+  std::ifstream In(Path, std::ios::binary);
+  std::vector<char> Raw((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+  std::vector<std::int16_t> Samples(Raw.size() / 2);
+  for (std::size_t I = 0; I < Samples.size(); ++I) {
+    const auto Lo = static_cast<std::uint8_t>(Raw[2 * I]);
+    const auto Hi = static_cast<std::uint8_t>(Raw[2 * I + 1]);
+    Samples[I] = static_cast<std::int16_t>(static_cast<std::uint16_t>(Lo | (Hi << 8)));
+  }
+  return Samples;
+}
+
+std::size_t FirstSound(const std::vector<std::int16_t>& Samples) {
+  std::size_t I = 0;
+  while (I < Samples.size() && Samples[I] == 0) ++I;
+  return I;
+}
+
+// A sawtooth with fractions, no zero sample and no two samples alike, so the
+// alignment is unique and any lost, repeated or altered sample shows.
+std::vector<double> TestPeriod() {
+  std::vector<double> P(PlayPeriodSamples);
+  for (int I = 0; I < PlayPeriodSamples; ++I)
+    P[static_cast<std::size_t>(I)] = -28000 + I * 491.3 + 0.6;
+  return P;
+}
+
+constexpr std::size_t HeardSamples = 5 * 4096;  // five buffers, four boundaries
+
+TEST(AlsaWaveDevice, OpeningAMissingDeviceShowsTheOpenError) {
+  TAlsaWaveDevice Missing("vlx_no_such_pcm");
+  TScriptedDialogs Boxes;
+  TSeamScope<TWaveDeviceService> DeviceScope(Missing);
+  TSeamScope<TDialogService> DialogScope(Boxes);
+  TWaveOut Stream;
+  EXPECT_FALSE(Stream.Open());
+  ASSERT_EQ(Boxes.MessageBoxes().size(), 1u);
+  EXPECT_EQ(Boxes.MessageBoxes()[0].Text, "Error opening wave output");
+  EXPECT_FALSE(Stream.Opened);
+}
+
+TEST(AlsaWaveDevice, HeldPeriodReachesTheSoundServerSampleForSample) {
+  const std::vector<double> Period = TestPeriod();
+  TScriptedDialogs Boxes;
+  TSeamScope<TDialogService> DialogScope(Boxes);
+
+  TPulseNullSink Sink;
+  std::string Why;
+  if (!Sink.Start(Why)) {
+    TAlsaWaveDevice Null("null");
+    TSeamScope<TWaveDeviceService> DeviceScope(Null);
+    TScriptedPointerState Pointer;
+    Pointer.DownFor(4 * 8192);
+    TSeamScope<TPointerStateService> PointerScope(Pointer);
+    PlayPeriodWhileHeld(Period.data());
+    EXPECT_TRUE(Boxes.Calls.empty());
+    GTEST_SKIP() << Why << "; played into ALSA \"null\" instead, nothing recorded to compare";
+  }
+
+  TEnvScope ProcessEnv(Sink.Env);
+  const std::string Recording = Sink.Dir + "/recorded.raw";
+  TChild Recorder;
+  ASSERT_TRUE(Recorder.Start({"parec", "-d", "out.monitor", "--raw", "--format=s16le",
+                              "--rate=29761", "--channels=1", "--latency-msec=20"},
+                             Sink.Env, Recording));
+
+  // Wait for the recorder to deliver something (silence), so the stream's
+  // start is not lost before the recording begins.
+  const auto Deadline = TClock::now() + std::chrono::seconds(10);
+  while (TClock::now() < Deadline && fs::file_size(Recording) < 2 * 4096) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_GE(fs::file_size(Recording), 2u * 4096) << "parec recorded nothing";
+
+  // The real device through the accessor, as the window will use it.
+  ASSERT_EQ(TWaveDeviceService::Installed, nullptr);
+  THoldPointerState Hold(
+      [&Recording] {
+        const auto Heard = ReadSamples(Recording);
+        const std::size_t Start = FirstSound(Heard);
+        return Start < Heard.size() && Heard.size() - Start >= HeardSamples + 4096;
+      },
+      20.0);
+  {
+    TSeamScope<TPointerStateService> PointerScope(Hold);
+    PlayPeriodWhileHeld(Period.data());
+  }
+  EXPECT_TRUE(Boxes.Calls.empty()) << Boxes.Calls.front().Text;
+  Recorder.Stop(SIGINT);
+
+  const std::vector<std::int16_t> Heard = ReadSamples(Recording);
+  const std::size_t Start = FirstSound(Heard);
+  ASSERT_LT(Start, Heard.size()) << "only silence was recorded";
+  ASSERT_GE(Heard.size() - Start, HeardSamples) << "the hold ended before enough was heard";
+  // The sound server may swallow the first few frames of a stream, so the
+  // first sample heard is looked up in the period (its samples are all
+  // different); from there on every sample must follow the period, buffer
+  // boundaries included.
+  std::vector<std::int16_t> Bits;
+  for (double V : Period) Bits.push_back(SampleBits(V));
+  std::size_t Offset = 0;
+  while (Offset < Bits.size() && Bits[Offset] != Heard[Start]) ++Offset;
+  ASSERT_LT(Offset, Bits.size()) << "the first sample heard, " << Heard[Start]
+                                 << ", is not in the period";
+  std::size_t Mismatches = 0, FirstMismatch = 0;
+  for (std::size_t T = 0; T < HeardSamples; ++T) {
+    if (Heard[Start + T] != Bits[(Offset + T) % Bits.size()] && Mismatches++ == 0) {
+      FirstMismatch = T;
+    }
+  }
+  EXPECT_EQ(Mismatches, 0u) << "first at sample " << FirstMismatch << " after the start: heard "
+                            << Heard[Start + FirstMismatch] << ", expected "
+                            << Bits[(Offset + FirstMismatch) % Bits.size()];
+  RecordProperty("FirstSampleHeard", static_cast<int>(Offset));
+}
+
+// Processor time of a 3-second hold on the real device; not part of the normal
+// run. Run with --gtest_also_run_disabled_tests --gtest_filter='*ProcessorTime*'.
+TEST(AlsaWaveDevice, DISABLED_ProcessorTimeOfAThreeSecondHold) {
+  TPulseNullSink Sink;
+  std::string Why;
+  if (!Sink.Start(Why)) GTEST_SKIP() << Why;
+  TEnvScope ProcessEnv(Sink.Env);
+  // A reader on the monitor keeps the null sink consuming from the start, as a
+  // sound card would; without one it holds a new stream back for a second.
+  TChild Reader;
+  ASSERT_TRUE(Reader.Start({"parec", "-d", "out.monitor", "--raw"}, Sink.Env));
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  TScriptedDialogs Boxes;
+  TSeamScope<TDialogService> DialogScope(Boxes);
+  const std::vector<double> Period = TestPeriod();
+  THoldPointerState Hold([] { return false; }, 3.0);
+  TSeamScope<TPointerStateService> PointerScope(Hold);
+  TCountingDevice Counting(WaveDevice());
+  TSeamScope<TWaveDeviceService> DeviceScope(Counting);
+
+  auto Cpu = [] {
+    rusage U{};
+    getrusage(RUSAGE_SELF, &U);
+    return (U.ru_utime.tv_sec + U.ru_stime.tv_sec) * 1e3 +
+           (U.ru_utime.tv_usec + U.ru_stime.tv_usec) / 1e3;
+  };
+  const double CpuBefore = Cpu();
+  const auto WallBefore = TClock::now();
+  PlayPeriodWhileHeld(Period.data());
+  const double CpuMs = Cpu() - CpuBefore;
+  const double WallMs =
+      std::chrono::duration<double, std::milli>(TClock::now() - WallBefore).count();
+  EXPECT_TRUE(Boxes.Calls.empty());
+  std::cout << "hold: " << WallMs << " ms wall, " << CpuMs << " ms processor ("
+            << 100.0 * CpuMs / WallMs << " %), " << Hold.Queries << " button queries, "
+            << Counting.Buffers << " buffers sent, " << Counting.Waits << " waits\n";
+  RecordProperty("ProcessorMs", static_cast<int>(CpuMs));
+}
+
+}  // namespace
