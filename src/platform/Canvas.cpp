@@ -102,19 +102,28 @@ void TCanvas::FillRect(const TRect& R) {
 
 void TCanvas::Blit(const TRect& Dest, const QImage& Image, const TRect& Src, TCopyMode Mode) {
   if (Image.isNull() || Src.Width() <= 0 || Src.Height() <= 0) return;
-  if (Dest.Width() <= 0 || Dest.Height() <= 0) return;
+  const bool FlipX = Dest.Right < Dest.Left;
+  const bool FlipY = Dest.Bottom < Dest.Top;
+  const QRect Area = Normalized(Dest);
+  if (Area.isEmpty()) return;
   // Read only inside the picture; map the clipped part onto the matching part
   // of the destination (exactly, in the usual unscaled case).
   const QRect Inside = QRect(Src.Left, Src.Top, Src.Width(), Src.Height()) & Image.rect();
   if (Inside.isEmpty()) return;
-  const double ScaleX = static_cast<double>(Dest.Width()) / Src.Width();
-  const double ScaleY = static_cast<double>(Dest.Height()) / Src.Height();
-  const QRectF Target(Dest.Left + (Inside.left() - Src.Left) * ScaleX,
-                      Dest.Top + (Inside.top() - Src.Top) * ScaleY, Inside.width() * ScaleX,
-                      Inside.height() * ScaleY);
+  const double ScaleX = static_cast<double>(Area.width()) / Src.Width();
+  const double ScaleY = static_cast<double>(Area.height()) / Src.Height();
+  const int SkipX = FlipX ? Src.Right - (Inside.left() + Inside.width()) : Inside.left() - Src.Left;
+  const int SkipY = FlipY ? Src.Bottom - (Inside.top() + Inside.height()) : Inside.top() - Src.Top;
+  const QRectF Target(Area.left() + SkipX * ScaleX, Area.top() + SkipY * ScaleY,
+                      Inside.width() * ScaleX, Inside.height() * ScaleY);
   WithPainter([&](QPainter& P) {
     P.setCompositionMode(Composition(Mode));
-    P.drawImage(Target, Image, QRectF(Inside));
+    if (FlipX || FlipY) {
+      const QImage Part = Image.copy(Inside).mirrored(FlipX, FlipY);
+      P.drawImage(Target, Part, QRectF(Part.rect()));
+    } else {
+      P.drawImage(Target, Image, QRectF(Inside));
+    }
   });
 }
 

@@ -49,7 +49,9 @@ class TCanvas {
 
   // Block copy in the current copy mode, stretched when the sizes differ. Only
   // the part of Source that lies inside the picture is copied; the destination
-  // pixels facing the rest are left as they were.
+  // pixels facing the rest are left as they were. A destination given upside
+  // down (Top below Bottom) or right to left gets the picture mirrored, over
+  // the same pixels as the rectangle put the right way round.
   void CopyRect(const TRect& Dest, const TBitmap& Source, const TRect& Src);
   // The source canvas must belong to a bitmap.
   void CopyRect(const TRect& Dest, TCanvas& Source, const TRect& Src);

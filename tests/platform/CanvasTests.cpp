@@ -99,6 +99,18 @@ TEST(Canvas, ABlockCopyReadsNothingFromOutsideItsSource) {
   EXPECT_EQ(Read(Dest), (Rows{{W, W, A, B}}));
 }
 
+TEST(Canvas, AnUpsideDownDestinationMirrorsTheCopy) {
+  TBitmap Source, Dest;
+  Fill(Source, {{A, B, K}, {W, A, B}});
+  Fill(Dest, Rows(3, std::vector<TColor>(3, 0x777777)));
+  Dest.Canvas().CopyRect(Rect(0, 3, 3, 1), Source, Rect(0, 0, 3, 2));
+  EXPECT_EQ(Read(Dest), (Rows{{0x777777, 0x777777, 0x777777}, {W, A, B}, {A, B, K}}));
+  // Mirrored both ways, the source reaching left of its picture.
+  Fill(Dest, Rows(2, std::vector<TColor>(3, 0x777777)));
+  Dest.Canvas().CopyRect(Rect(3, 2, 0, 0), Source, Rect(-1, 0, 2, 2));
+  EXPECT_EQ(Read(Dest), (Rows{{A, W, 0x777777}, {B, A, 0x777777}}));
+}
+
 TEST(Canvas, PixelAccessBelongsToBitmaps) {
   TBitmap Bitmap;
   Fill(Bitmap, {{A}});
