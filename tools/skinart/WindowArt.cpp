@@ -218,9 +218,9 @@ TColour TWindowArt::Panel(double X, double Y) const {
     if (D == 1) return Rgb(10, 10, 11);
     if (D == 2) return Rgb(24, 25, 27);
     if (D == 3) return Rgb(40, 41, 45);
-    const bool Top = IY == Box.Top - D, Left = IX == Box.Left - D;
-    const bool Bottom_ = IY == Bottom + D, Right_ = IX == Right + D;
-    const bool Shadowed = (Top && !Right_) || (Left && !Bottom_);
+    const bool AtTop = IY == Box.Top - D, AtLeft = IX == Box.Left - D;
+    const bool AtBottom = IY == Bottom + D, AtRight = IX == Right + D;
+    const bool Shadowed = (AtTop && !AtRight) || (AtLeft && !AtBottom);
     if (D == 4) return Shadowed ? Rgb(120, 121, 127) : Rgb(244, 245, 247);
     return Shadowed ? Darken(C, 0.08) : Offset(C, 10);
   }
