@@ -157,7 +157,13 @@ class TPulseNullSink {
            {"PULSE_RUNTIME_PATH", Dir + "/runtime"},
            {"PULSE_CLIENTCONFIG", Dir + "/client.conf"},
            {"PULSE_SERVER", "unix:" + Dir + "/native"}};
+    // Bounded by `timeout`, so a test process that dies without cleaning up
+    // leaves no daemon behind for long; `timeout` passes our SIGTERM on.
     const std::vector<std::string> Args = {
+        "timeout",
+        "-k",
+        "5",
+        "300",
         "pulseaudio",
         "-n",
         "--daemonize=no",
@@ -321,9 +327,10 @@ TEST(AlsaWaveDevice, HeldPeriodReachesTheSoundServerSampleForSample) {
   TEnvScope ProcessEnv(Sink.Env);
   const std::string Recording = Sink.Dir + "/recorded.raw";
   TChild Recorder;
-  ASSERT_TRUE(Recorder.Start({"parec", "-d", "out.monitor", "--raw", "--format=s16le",
-                              "--rate=29761", "--channels=1", "--latency-msec=20"},
-                             Sink.Env, Recording));
+  ASSERT_TRUE(
+      Recorder.Start({"timeout", "120", "parec", "-d", "out.monitor", "--raw", "--format=s16le",
+                      "--rate=29761", "--channels=1", "--latency-msec=20"},
+                     Sink.Env, Recording));
 
   // Wait for the recorder to deliver something (silence), so the stream's
   // start is not lost before the recording begins.
@@ -385,7 +392,7 @@ TEST(AlsaWaveDevice, DISABLED_ProcessorTimeOfAThreeSecondHold) {
   // A reader on the monitor keeps the null sink consuming from the start, as a
   // sound card would; without one it holds a new stream back for a second.
   TChild Reader;
-  ASSERT_TRUE(Reader.Start({"parec", "-d", "out.monitor", "--raw"}, Sink.Env));
+  ASSERT_TRUE(Reader.Start({"timeout", "120", "parec", "-d", "out.monitor", "--raw"}, Sink.Env));
   std::this_thread::sleep_for(std::chrono::seconds(1));
   TScriptedDialogs Boxes;
   TSeamScope<TDialogService> DialogScope(Boxes);
