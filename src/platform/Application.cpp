@@ -79,8 +79,9 @@ bool TApplication::notify(QObject* Receiver, QEvent* Event) {
 
 int TApplication::Run() {
   if (!MainForm) return 0;
-  if (!MainForm->findChild<TMainFormWatch*>(QString(), Qt::FindDirectChildrenOnly)) {
+  if (!Watching) {
     new TMainFormWatch(MainForm);
+    Watching = true;
   }
   MainForm->show();
   return exec();

@@ -45,6 +45,7 @@ class TApplication : public QApplication {
   std::string FTitle = "Vorlantix";
   std::vector<std::unique_ptr<QWidget>> Forms;
   QPointer<QWidget> MainForm;
+  bool Watching = false;
 };
 
 // The application object, while there is one.

@@ -1,7 +1,9 @@
 #include "Canvas.h"
 
 #include <QPainter>
+#include <QPolygon>
 #include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "Bitmap.h"
@@ -69,12 +71,30 @@ void TCanvas::LineTo(int X, int Y) {
   const TPoint From = FPenPos;
   FPenPos = Point(X, Y);
   if (From == FPenPos) return;
+  // Stepped by hand: Qt's flat cap leaves out the end pixel for some
+  // directions and the start pixel for others, and a closed path must cover
+  // every corner exactly once.
+  QPolygon Pixels;
+  const int Dx = std::abs(X - From.X);
+  const int Dy = -std::abs(Y - From.Y);
+  const int Sx = From.X < X ? 1 : -1;
+  const int Sy = From.Y < Y ? 1 : -1;
+  int Error = Dx + Dy;
+  for (int Px = From.X, Py = From.Y; Px != X || Py != Y;) {
+    Pixels << QPoint(Px, Py);
+    const int Twice = 2 * Error;
+    if (Twice >= Dy) {
+      Error += Dy;
+      Px += Sx;
+    }
+    if (Twice <= Dx) {
+      Error += Dx;
+      Py += Sy;
+    }
+  }
   WithPainter([&](QPainter& P) {
-    // A flat cap stops a cosmetic line short of its end point.
-    QPen Pen(ToQColor(FPenColor), 0);
-    Pen.setCapStyle(Qt::FlatCap);
-    P.setPen(Pen);
-    P.drawLine(From.X, From.Y, X, Y);
+    P.setPen(QPen(ToQColor(FPenColor), 0));
+    P.drawPoints(Pixels);
   });
 }
 

@@ -44,8 +44,16 @@ void TSkinButton::MouseLeave(TMessage&) {
 void TSkinButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TSkinControl::MouseUp(Button, Shift, X, Y);
   if (Button != mbLeft) return;
-  if (PointerInside && OnClick) OnClick(this);
-  Tracking = false;
-  PointerInside = false;
-  SetGlyphIndex(0);
+  const bool Click = PointerInside && OnClick;
+  // The face comes back up even when the handler fails, so an error report
+  // never leaves the button drawn pressed.
+  struct TRelease {
+    TSkinButton& Button;
+    ~TRelease() {
+      Button.Tracking = false;
+      Button.PointerInside = false;
+      Button.SetGlyphIndex(0);
+    }
+  } Release{*this};
+  if (Click) OnClick(this);
 }
