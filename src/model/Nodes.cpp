@@ -1,0 +1,495 @@
+#include "Nodes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr double kMinX = 0;
+constexpr double kMaxX = 300;
+// Levels from hand-made documents can be any finite double; holding them
+// here keeps every difference and product of the curve finite.
+constexpr double kLevelLimit = 1e300;
+
+TNode* NewNode(int index, double x) {
+  auto node = std::make_unique<TNode>();
+  node->Index = index;
+  node->X = x;
+  return node.release();
+}
+
+// The one place where a node's memory is given back.
+void FreeNode(TNode* node) {
+  std::unique_ptr<TNode> owned(node);
+}
+
+// Midpoints are rounded to single precision, as inserted positions always
+// have been, so existing designs keep their node positions; halves of whole
+// numbers stay exact.
+double Midpoint(double a, double b) {
+  return static_cast<double>(
+      static_cast<float>((static_cast<long double>(a) + static_cast<long double>(b)) * 0.5L));
+}
+
+double BoundLevel(double level) {
+  if (std::isnan(level)) return 0;
+  return std::clamp(level, -kLevelLimit, kLevelLimit);
+}
+
+// One segment of the curve, from level ya at position xa to yb at xb, shaped
+// by the tension t of its left node: the level at f = (i - xa) / (xb - xa) is
+// ya + w (yb - ya) with w = (1 - e^(t f)) / (1 - e^t). w is evaluated as
+// expm1(t f) / expm1(t), which keeps small tensions precise, and rearranged
+// for large positive t so that no exponential overflows.
+class TSegment {
+ public:
+  TSegment(double xa, double ya, double t, double xb, double yb)
+      : Xa(xa), Ya(ya), Span(xb - xa), Dy(yb - ya), T(t) {
+    if (std::isnan(T)) T = 0;
+    T = std::clamp(T, -kLevelLimit, kLevelLimit);
+    if (T > kLargeTension) {
+      Denominator = std::expm1(-T);
+    } else if (T != 0) {
+      Denominator = std::expm1(T);
+    }
+  }
+
+  double operator()(int i) const {
+    // Only the first segment can be zero-wide and still be asked for a value
+    // (a node other than the start node at X 0): it keeps the start level.
+    if (!(Span > 0)) return Ya;
+    const double f = (i - Xa) / Span;
+    if (T == 0) return Ya + f * Dy;
+    return Ya + Weight(f) * Dy;
+  }
+
+ private:
+  static constexpr double kLargeTension = 700;  // e^t still fits a double below this
+
+  double Weight(double f) const {
+    double w;
+    if (T > kLargeTension) {
+      w = std::exp(T * (f - 1)) * (std::expm1(-T * f) / Denominator);
+    } else {
+      w = std::expm1(T * f) / Denominator;
+    }
+    return std::clamp(w, 0.0, 1.0);
+  }
+
+  double Xa;
+  double Ya;
+  double Span;
+  double Dy;
+  double T;
+  double Denominator = 1;
+};
+
+}  // namespace
+
+TNodeList::TNodeList() {
+  Reset();
+}
+
+TNodeList::TNodeList(int count) {
+  Reset();
+  // Built directly rather than by repeated Insert(1), whose renumbering walk
+  // would make a large count quadratic; the nodes are the same.
+  try {
+    double x = kMaxX;
+    for (int k = 2; k < count; ++k) {
+      x = Midpoint(0, x);
+      TNode* node = NewNode(0, x);
+      TNode* start = FirstByIndex;
+      TNode* next = start->NextByIndex;
+      node->PrevByIndex = start;
+      node->NextByIndex = next;
+      node->PrevByX = start;
+      node->NextByX = next;
+      next->PrevByIndex = node;
+      next->PrevByX = node;
+      start->NextByIndex = node;
+      start->NextByX = node;
+    }
+  } catch (...) {
+    Clear();
+    throw;
+  }
+  int index = 1;
+  for (TNode* node = FirstByIndex; node; node = node->NextByIndex) node->Index = index++;
+}
+
+TNodeList::~TNodeList() {
+  Clear();
+}
+
+void TNodeList::Reset() {
+  Clear();
+  auto start = std::make_unique<TNode>();
+  auto end = std::make_unique<TNode>();
+  start->Index = 1;
+  start->X = kMinX;
+  end->Index = 2;
+  end->X = kMaxX;
+  start->NextByIndex = end.get();
+  start->NextByX = end.get();
+  end->PrevByIndex = start.get();
+  end->PrevByX = start.get();
+  FirstByIndex = FirstByX = start.release();
+  LastByIndex = LastByX = end.release();
+}
+
+void TNodeList::Clear() {
+  if (!FirstByIndex) return;
+  TNode* node = FirstByIndex;
+  while (node) {
+    TNode* next = node->NextByIndex;
+    FreeNode(node);
+    node = next;
+  }
+  FirstByIndex = LastByIndex = FirstByX = LastByX = nullptr;
+}
+
+TNode* TNodeList::Find(int k) const {
+  for (TNode* node = FirstByIndex; node; node = node->NextByIndex) {
+    if (node->Index == k) return node;
+  }
+  return nullptr;
+}
+
+int TNodeList::Count() const {
+  return LastByIndex ? LastByIndex->Index : 0;
+}
+
+TNode* TNodeList::Insert(int k) {
+  TNode* p = Find(k);
+  if (!p) return nullptr;
+  if (p == LastByIndex) p = p->PrevByIndex;
+  TNode* q = p->NextByX;
+  // Allocated before anything changes, so a failed allocation leaves the list as it was.
+  TNode* node = NewNode(p->Index + 1, Midpoint(p->X, q->X));
+  node->Y = Midpoint(p->Y, q->Y);
+  for (TNode* n = LastByIndex; n != p; n = n->PrevByIndex) ++n->Index;
+
+  node->PrevByIndex = p;
+  node->NextByIndex = p->NextByIndex;
+  p->NextByIndex->PrevByIndex = node;
+  p->NextByIndex = node;
+
+  node->PrevByX = p;
+  node->NextByX = q;
+  q->PrevByX = node;
+  p->NextByX = node;
+  // Rounding to single precision can put the midpoint of two X values that
+  // are not floats (only from documents) just outside them.
+  MoveX(node, node->X);
+  return node;
+}
+
+void TNodeList::Delete(int k) {
+  TNode* p = Find(k);
+  if (!p || p == FirstByX || p == LastByX) return;
+  for (TNode* n = p->NextByIndex; n; n = n->NextByIndex) --n->Index;
+  p->PrevByIndex->NextByIndex = p->NextByIndex;
+  p->NextByIndex->PrevByIndex = p->PrevByIndex;
+  p->PrevByX->NextByX = p->NextByX;
+  p->NextByX->PrevByX = p->PrevByX;
+  FreeNode(p);
+}
+
+void TNodeList::SetX(int k, double x) {
+  if (TNode* p = Find(k)) MoveX(p, x);
+}
+
+void TNodeList::SetY(int k, double y) {
+  if (TNode* p = Find(k)) p->Y = y;
+}
+
+void TNodeList::SetT(int k, double t) {
+  if (TNode* p = Find(k)) p->T = t;
+}
+
+void TNodeList::MoveX(TNode* p, double x) {
+  if (p == FirstByX || p == LastByX || std::isnan(x)) return;
+  x = std::clamp(x, kMinX, kMaxX);
+  p->X = x;
+  // Equal X keeps ascending Index, so the order is unique and a design's X
+  // order can be rebuilt from its values alone.
+  while (p->PrevByX != FirstByX &&
+         (x < p->PrevByX->X || (x == p->PrevByX->X && p->PrevByX->Index > p->Index))) {
+    TNode* a = p->PrevByX;
+    TNode* before = a->PrevByX;
+    TNode* after = p->NextByX;
+    before->NextByX = p;
+    p->PrevByX = before;
+    p->NextByX = a;
+    a->PrevByX = p;
+    a->NextByX = after;
+    after->PrevByX = a;
+  }
+  while (p->NextByX != LastByX &&
+         (x > p->NextByX->X || (x == p->NextByX->X && p->NextByX->Index < p->Index))) {
+    TNode* a = p->NextByX;
+    TNode* before = p->PrevByX;
+    TNode* after = a->NextByX;
+    before->NextByX = a;
+    a->PrevByX = before;
+    a->NextByX = p;
+    p->PrevByX = a;
+    p->NextByX = after;
+    after->PrevByX = p;
+  }
+}
+
+void TNodeList::SetValues(const std::vector<TNodeValues>& values) {
+  if (!FirstByIndex) return;
+  std::vector<TNode*> interior;
+  std::size_t k = 0;
+  for (TNode* node = FirstByIndex; node; node = node->NextByIndex, ++k) {
+    if (k < values.size()) {
+      const TNodeValues& v = values[k];
+      if (node != FirstByX && node != LastByX && !std::isnan(v.X)) {
+        node->X = std::clamp(v.X, kMinX, kMaxX);
+      }
+      node->Y = v.Y;
+      node->T = v.T;
+    }
+    if (node != FirstByIndex && node != LastByIndex) interior.push_back(node);
+  }
+  SortByX(interior);
+}
+
+void TNodeList::SortByX(std::vector<TNode*>& interior) {
+  // Index order is ascending Index, so a stable sort by X alone gives the
+  // (X, Index) order that successive SetX calls would reach.
+  std::stable_sort(interior.begin(), interior.end(),
+                   [](const TNode* a, const TNode* b) { return a->X < b->X; });
+  TNode* prev = FirstByX;
+  for (TNode* node : interior) {
+    prev->NextByX = node;
+    node->PrevByX = prev;
+    prev = node;
+  }
+  prev->NextByX = LastByX;
+  LastByX->PrevByX = prev;
+}
+
+namespace {
+
+// The segment walk over nodes in X order. A source gives the nodes as handles
+// (First, Next, End) and their X, level and tension; pos scales X to output
+// positions.
+template <class Source, class Pos>
+void Walk(double* out, int count, const Source& source, Pos pos) {
+  if (!out || count <= 0) return;
+  auto a = source.First();
+  if (source.End(a)) return;
+  int i = 0;
+  double xa = 0;
+  bool xaKnown = true;
+  // Most nodes of a dense design cover no position: X below this bound
+  // surely lies before position i, and such nodes are passed without
+  // computing their exact position or any level.
+  double skipBelow = pos.SurelyBefore(0);
+  for (auto b = source.Next(a); !source.End(b); a = b, b = source.Next(b)) {
+    const double x = source.X(b);
+    if (x < skipBelow) {
+      xaKnown = false;
+      continue;
+    }
+    const double xb = pos(x);
+    if (i <= xb) {
+      if (!xaKnown) xa = pos(source.X(a));
+      const TSegment segment(xa, source.Level(a), source.Tension(a), xb, source.Level(b));
+      for (; i < count && i <= xb; ++i) out[i] = segment(i);
+      if (i >= count) return;
+      skipBelow = pos.SurelyBefore(i);
+    }
+    xa = xb;
+    xaKnown = true;
+  }
+  // Only a caller asking for more than 301 samples gets here.
+  const double last = source.Level(a);
+  for (; i < count; ++i) out[i] = last;
+}
+
+// Each scale gives a node's position and, for position i, an X below which a
+// node surely lies before i.
+struct TDisplayScale {
+  double operator()(double x) const { return x; }
+  double SurelyBefore(int i) const { return i; }
+};
+
+// n x X / 301. The bound stays below the exact one by far more than the
+// rounding of either.
+struct TPeriodScale {
+  int N;
+  double operator()(double x) const { return N * x / 301; }
+  double SurelyBefore(int i) const { return (i - 1e-6) * 301 / N; }
+};
+
+double SampleLevel(double y) {
+  return BoundLevel(y * 32767 / 27);
+}
+
+// A list's nodes along its X links, with levels in level units or on the
+// 16-bit scale.
+template <bool Samples>
+struct TListSource {
+  const TNodeList& List;
+  const TNode* First() const { return List.FirstByX; }
+  const TNode* Next(const TNode* node) const { return node->NextByX; }
+  bool End(const TNode* node) const { return node == nullptr; }
+  double X(const TNode* node) const { return node->X; }
+  double Level(const TNode* node) const {
+    return Samples ? SampleLevel(node->Y) : BoundLevel(node->Y);
+  }
+  double Tension(const TNode* node) const { return node->T; }
+};
+
+// One entry of the morph's X order. A flat array: walking linked nodes
+// scattered in memory costs more than all the arithmetic of a dense design.
+struct TPlace {
+  double X;
+  int Index;
+};
+
+struct TLevelWay {
+  double Y0;
+  double DY;
+  double T0;
+  double DT;
+};
+
+// Interpolation at period P of Steps: a + (b - a) x P / Steps, in that order.
+struct TMorphSource {
+  const std::vector<TPlace>& Order;
+  const std::vector<TLevelWay>& Ways;
+  int P;
+  int Steps;
+  std::size_t First() const { return 0; }
+  std::size_t Next(std::size_t k) const { return k + 1; }
+  bool End(std::size_t k) const { return k >= Order.size(); }
+  double X(std::size_t k) const { return Order[k].X; }
+  const TLevelWay& Way(std::size_t k) const {
+    return Ways[static_cast<std::size_t>(Order[k].Index - 1)];
+  }
+  // A value that does not change skips the division: a + 0 x p / steps is a
+  // (or +0 for a = -0, which renders the same).
+  double Level(std::size_t k) const {
+    const TLevelWay& way = Way(k);
+    return SampleLevel(way.DY == 0 ? way.Y0 + 0 : way.Y0 + way.DY * P / Steps);
+  }
+  double Tension(std::size_t k) const {
+    const TLevelWay& way = Way(k);
+    return way.DT == 0 ? way.T0 + 0 : way.T0 + way.DT * P / Steps;
+  }
+};
+
+bool Before(const TPlace& a, const TPlace& b) {
+  return a.X < b.X || (a.X == b.X && a.Index < b.Index);
+}
+
+}  // namespace
+
+void TNodeList::RenderDisplay(double* out) const {
+  if (FirstByX) Walk(out, kDisplayPoints, TListSource<false>{*this}, TDisplayScale{});
+}
+
+void TNodeList::RenderPeriod(double* out, int n) const {
+  if (FirstByX) Walk(out, n, TListSource<true>{*this}, TPeriodScale{n});
+}
+
+// Every period is the design in which each node of wave0 has moved p / (periods
+// - 1) of its way to the node of the same Index in wave1, its position clamped
+// into 0 to 300, rendered in the order by X, equal X by Index: the order that
+// moving the nodes one by one with SetX reaches.
+void RenderTransition(double* out, const TNodeList& wave0, const TNodeList& wave1, int n,
+                      int periods) {
+  if (!out || n <= 0 || periods <= 0 || !wave0.FirstByIndex) return;
+  const int steps = std::max(periods - 1, 1);
+  std::vector<double> x0, dx;
+  std::vector<TLevelWay> ways;
+  const TNode* b = wave1.FirstByIndex;
+  for (const TNode* a = wave0.FirstByIndex; a; a = a->NextByIndex) {
+    const TNode* to = b ? b : a;
+    if (a == wave0.FirstByIndex || a == wave0.LastByIndex) {
+      x0.push_back(a == wave0.FirstByIndex ? kMinX : kMaxX);
+      dx.push_back(0);
+    } else {
+      x0.push_back(a->X);
+      dx.push_back(to->X - a->X);
+    }
+    ways.push_back({a->Y, to->Y - a->Y, a->T, to->T - a->T});
+    if (b) b = b->NextByIndex;
+  }
+  const std::size_t count = x0.size();
+  std::vector<double> xs(count);
+
+  // Wave0's own X order is the order of period 0; the sort below repairs
+  // anything else.
+  std::vector<TPlace> order;
+  order.reserve(count);
+  for (const TNode* a = wave0.FirstByX; a && order.size() < count; a = a->NextByX) {
+    if (a->Index >= 1 && static_cast<std::size_t>(a->Index) <= count)
+      order.push_back({0, a->Index});
+  }
+  if (order.size() != count) {
+    order.clear();
+    for (std::size_t j = 0; j < count; ++j) order.push_back({0, static_cast<int>(j) + 1});
+  }
+
+  for (int p = 0; p < periods; ++p) {
+    // Positions are finite and the fixed nodes do not move (DX 0), so this
+    // needs no branch: X0 + 0 x p / steps is X0.
+    const double along = p;
+    const double of = steps;
+    for (std::size_t j = 0; j < count; ++j) {
+      xs[j] = std::min(std::max(x0[j] + dx[j] * along / of, kMinX), kMaxX);
+    }
+    // Nodes move a little per period: insertion sort costs one pass plus the
+    // number of crossings. The last entry placed is kept at hand, so the
+    // common case (no crossing) does not wait for the store of the step before.
+    TPlace last{-1, 0};
+    for (std::size_t k = 0; k < count; ++k) {
+      TPlace moving = order[k];
+      moving.X = xs[static_cast<std::size_t>(moving.Index - 1)];
+      if (Before(moving, last)) {
+        std::size_t j = k;
+        for (; j > 0 && Before(moving, order[j - 1]); --j) order[j] = order[j - 1];
+        order[j] = moving;
+        last = order[k];
+      } else {
+        order[k] = moving;
+        last = moving;
+      }
+    }
+    Walk(out + static_cast<std::size_t>(p) * n, n, TMorphSource{order, ways, p, steps},
+         TPeriodScale{n});
+  }
+}
+
+void LoadDefaultDesign(TNodeList& wave0, TNodeList& wave1) {
+  static constexpr struct {
+    int Index;
+    double X;
+    double Y;
+  } kTriangle[] = {{2, 75, 27}, {3, 150, 0}, {4, 225, -27}};
+  for (TNodeList* wave : {&wave0, &wave1}) {
+    wave->Reset();
+    for (int i = 0; i < 3; ++i) wave->Insert(1);
+    for (const auto& node : kTriangle) {
+      wave->SetY(node.Index, node.Y);
+      wave->SetX(node.Index, node.X);
+    }
+  }
+}
+
+std::int16_t SampleToPcm(double sample) {
+  if (!std::isfinite(sample)) return 0;
+  // fmod is exact, so this is the low 16 bits of the truncated value even
+  // where that value does not fit any integer type.
+  const double low = std::fmod(std::trunc(sample), 65536.0);
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::int32_t>(low)));
+}

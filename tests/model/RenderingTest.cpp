@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+
+#include "ListCheck.h"
+#include "Nodes.h"
+
+namespace {
+
+using Display = std::array<double, kDisplayPoints>;
+using Period = std::array<double, kPeriodSamples>;
+using I = std::vector<int>;
+
+Display RenderDisplay(const TNodeList& list) {
+  Display out;
+  out.fill(std::numeric_limits<double>::quiet_NaN());
+  list.RenderDisplay(out.data());
+  return out;
+}
+
+Period RenderPeriod(const TNodeList& list) {
+  Period out;
+  out.fill(std::numeric_limits<double>::quiet_NaN());
+  list.RenderPeriod(out.data(), kPeriodSamples);
+  return out;
+}
+
+// A two-node list from level 0 to level 1: display point 150 is w(0.5).
+double MidWeight(double t) {
+  TNodeList list;
+  list.SetY(2, 1);
+  list.SetT(1, t);
+  return RenderDisplay(list)[150];
+}
+
+TEST(Curve, DefaultTriangle) {
+  TNodeList wave0, wave1;
+  LoadDefaultDesign(wave0, wave1);
+  const Display d = RenderDisplay(wave0);
+  for (int i = 0; i <= 75; ++i) EXPECT_NEAR(d[i], 27.0 * i / 75, 1e-12) << i;
+  EXPECT_EQ(d[75], 27);
+  EXPECT_EQ(d[150], 0);
+  EXPECT_EQ(d[225], -27);
+  EXPECT_EQ(d[300], 0);
+
+  const Period p = RenderPeriod(wave0);
+  const double expected[][2] = {{0, 0},          {1, 1153.55},    {2, 2307.10},
+                                {3, 3460.66},    {28, 32299.45},  {85, -32517.89},
+                                {111, -3023.76}, {112, -1870.21}, {113, -716.66}};
+  for (const auto& [i, value] : expected) EXPECT_NEAR(p[int(i)], value, 0.005) << i;
+  EXPECT_EQ(std::max_element(p.begin(), p.end()) - p.begin(), 28);
+  EXPECT_EQ(std::min_element(p.begin(), p.end()) - p.begin(), 85);
+}
+
+TEST(Curve, FlatListAndEndTension) {
+  TNodeList list;
+  list.SetY(1, 10);
+  list.SetY(2, 10);
+  for (double v : RenderDisplay(list)) EXPECT_EQ(v, 10);
+  for (double v : RenderPeriod(list)) {
+    EXPECT_EQ(v, 10.0 * 32767 / 27);
+    EXPECT_EQ(SampleToPcm(v), 12135);
+  }
+  TNodeList a, b;
+  LoadDefaultDesign(a, b);
+  b.Find(2)->T = 3;
+  b.SetT(5, 7);
+  const Display before = RenderDisplay(b);
+  b.SetT(5, -19);
+  EXPECT_EQ(RenderDisplay(b), before);
+  b.SetT(1, 7);
+  EXPECT_NE(RenderDisplay(b), before);
+}
+
+TEST(Curve, TensionWeights) {
+  EXPECT_NEAR(MidWeight(1), 0.3775, 5e-5);
+  EXPECT_NEAR(MidWeight(5), 0.0759, 5e-5);
+  EXPECT_NEAR(MidWeight(20), 0.0000454, 5e-7);
+  EXPECT_NEAR(MidWeight(-5), 0.9241, 5e-5);
+  EXPECT_NEAR(MidWeight(0.2), 0.475, 5e-4);
+  EXPECT_NEAR(MidWeight(1e-12), 0.5, 1e-9);  // no cancellation near zero
+
+  // A straight segment next to a slightly curved one.
+  TNodeList list(3);
+  list.SetY(2, 1);
+  list.SetT(2, 0.2);
+  list.SetY(3, 0);
+  const Display d = RenderDisplay(list);
+  EXPECT_NEAR(d[75], 0.5, 1e-12);
+  EXPECT_NEAR(d[225], 1 - 0.475, 5e-4);
+}
+
+TEST(Curve, ExtremeTensionsAndLevelsStayFiniteAndBounded) {
+  const double inf = std::numeric_limits<double>::infinity();
+  for (double t : {709.0, 710.0, 1e4, 1e308, inf, -710.0, -1e308, -inf,
+                   std::numeric_limits<double>::quiet_NaN(), 5e-324}) {
+    const double w = MidWeight(t);
+    EXPECT_TRUE(w >= 0 && w <= 1) << t << " gives " << w;
+  }
+  EXPECT_LT(MidWeight(1e4), 1e-9);
+  EXPECT_GT(MidWeight(-1e4), 1 - 1e-9);
+
+  TNodeList list(3);
+  list.SetY(1, 1e308);
+  list.SetY(2, -1e308);
+  list.SetY(3, std::numeric_limits<double>::max());
+  list.SetT(2, 50);
+  for (double v : RenderDisplay(list)) EXPECT_TRUE(std::isfinite(v));
+  for (double v : RenderPeriod(list)) EXPECT_TRUE(std::isfinite(v));
+}
+
+TEST(Curve, EqualAndZeroPositions) {
+  TNodeList list(6);
+  const double xs[] = {0, 100, 150, 150, 200, 300}, ys[] = {0, 10, 20, -20, 0, 0};
+  for (int k = 1; k <= 6; ++k) {
+    list.SetX(k, xs[k - 1]);
+    list.SetY(k, ys[k - 1]);
+  }
+  const Display d = RenderDisplay(list);
+  EXPECT_EQ(d[150], 20);
+  EXPECT_NEAR(d[151], -19.6, 1e-12);
+
+  // A second node at X 0 makes the first segment zero-wide.
+  TNodeList zero(3);
+  zero.SetY(1, 5);
+  zero.SetX(2, 0);
+  zero.SetY(2, -7);
+  zero.SetT(1, 3);
+  EXPECT_EQ(RenderDisplay(zero)[0], 5);
+  EXPECT_EQ(RenderPeriod(zero)[0], 5.0 * 32767 / 27);
+  EXPECT_NEAR(RenderDisplay(zero)[1], -7 + 7.0 / 300, 1e-12);
+}
+
+TEST(Curve, EveryPeriodLengthIsFilled) {
+  TNodeList a, b;
+  LoadDefaultDesign(a, b);
+  for (int n : {1, 2, 113, 300, 301}) {
+    std::vector<double> out(static_cast<std::size_t>(n) + 1,
+                            std::numeric_limits<double>::quiet_NaN());
+    a.RenderPeriod(out.data(), n);
+    for (int i = 0; i < n; ++i) ASSERT_TRUE(std::isfinite(out[i])) << n << ":" << i;
+    EXPECT_TRUE(std::isnan(out[n])) << "wrote past " << n;
+  }
+}
+
+TEST(Samples, TruncateAndKeepLow16Bits) {
+  const struct {
+    double In;
+    int Out;
+  } cases[] = {{32766.9, 32766}, {-0.7, 0},      {-32766.9, -32766}, {1.99, 1},     {-1.99, -1},
+               {-0.5, 0},        {32767, 32767}, {32768, -32768},    {65537.5, 1},  {-32769, 32767},
+               {-65536, 0},      {1e30, 0},      {std::nan(""), 0},  {-INFINITY, 0}};
+  for (const auto& c : cases) EXPECT_EQ(SampleToPcm(c.In), c.Out) << c.In;
+  const auto big = static_cast<long long>(1e18) + 12345;
+  EXPECT_EQ(SampleToPcm(static_cast<double>(big)),
+            static_cast<std::int16_t>(
+                static_cast<std::uint16_t>(static_cast<long long>(static_cast<double>(big)))))
+      << "beyond 32 bits";
+  EXPECT_EQ(SampleToPcm(-1e18),
+            static_cast<std::int16_t>(static_cast<std::uint16_t>(
+                static_cast<unsigned long long>(-static_cast<long long>(1e18)))));
+}
+
+// The morph as described: every node looked up by Find, every period.
+std::vector<double> ReferenceMorph(const TNodeList& w0, const TNodeList& w1, int n, int periods) {
+  std::vector<double> out(static_cast<std::size_t>(n) * periods);
+  const int c = w0.Count();
+  TNodeList temp(c);
+  for (int p = 0; p < periods; ++p) {
+    for (int j = 1; j <= c; ++j) {
+      const TNode* a = w0.Find(j);
+      const TNode* b = w1.Find(j);
+      temp.SetX(j, a->X + (b->X - a->X) * p / (periods - 1));
+      temp.SetY(j, a->Y + (b->Y - a->Y) * p / (periods - 1));
+      temp.SetT(j, a->T + (b->T - a->T) * p / (periods - 1));
+    }
+    temp.RenderPeriod(out.data() + static_cast<std::size_t>(p) * n, n);
+  }
+  return out;
+}
+
+std::vector<double> Morph(const TNodeList& w0, const TNodeList& w1) {
+  std::vector<double> out(kMorphSamples);
+  RenderTransition(out.data(), w0, w1, kPeriodSamples, kMorphPeriods);
+  return out;
+}
+
+Period PeriodOf(const std::vector<double>& morph, int p) {
+  Period out;
+  std::copy_n(morph.begin() + p * kPeriodSamples, kPeriodSamples, out.begin());
+  return out;
+}
+
+struct Transition : ::testing::Test {
+  TNodeList Wave0, Wave1;
+  void SetUp() override { LoadDefaultDesign(Wave0, Wave1); }
+};
+
+TEST_F(Transition, IdenticalWavesRepeatOnePeriod) {
+  const auto morph = Morph(Wave0, Wave1);
+  for (int p = 0; p < kMorphPeriods; ++p) ASSERT_EQ(PeriodOf(morph, p), RenderPeriod(Wave0)) << p;
+}
+
+TEST_F(Transition, LevelsMoveInStraightLines) {
+  Wave1.SetY(3, 27);
+  Wave1.SetY(1, 27);
+  const auto morph = Morph(Wave0, Wave1);
+  EXPECT_EQ(PeriodOf(morph, 0), RenderPeriod(Wave0));
+  EXPECT_EQ(PeriodOf(morph, 99), RenderPeriod(Wave1));
+  for (int i = 29; i <= 56; ++i) EXPECT_EQ(morph[99 * kPeriodSamples + i], 32767) << i;
+  for (int p : {1, 33, 98}) {
+    TNodeList expected;
+    LoadDefaultDesign(expected, Wave0);
+    expected.SetY(3, 27.0 * p / 99);
+    expected.SetY(1, 27.0 * p / 99);
+    EXPECT_EQ(PeriodOf(morph, p), RenderPeriod(expected)) << p;
+    EXPECT_EQ(morph[p * kPeriodSamples], 27.0 * p / 99 * 32767 / 27);
+  }
+}
+
+TEST_F(Transition, NodesCrossAndAreMatchedByIndex) {
+  Wave1.SetX(2, 200);
+  const auto morph = Morph(Wave0, Wave1);
+  for (int p : {59, 60}) {
+    TNodeList expected;
+    LoadDefaultDesign(expected, Wave0);
+    expected.SetX(2, 75 + 125.0 * p / 99);
+    EXPECT_EQ(XOrder(expected), p == 59 ? (I{1, 2, 3, 4, 5}) : (I{1, 3, 2, 4, 5}));
+    EXPECT_EQ(PeriodOf(morph, p), RenderPeriod(expected)) << p;
+  }
+  EXPECT_NEAR(75 + 125.0 * 59 / 99, 149.49, 0.005);
+  EXPECT_NEAR(75 + 125.0 * 60 / 99, 150.76, 0.005);
+  EXPECT_EQ(PeriodOf(morph, 99), RenderPeriod(Wave1));
+}
+
+TEST_F(Transition, EndLevelChangesTheLastSegment) {
+  Wave1.SetY(5, 27);
+  const auto morph = Morph(Wave0, Wave1);
+  EXPECT_EQ(morph[113], RenderPeriod(Wave0)[113]);
+  for (int p = 1; p < kMorphPeriods; ++p) {
+    EXPECT_GT(morph[p * kPeriodSamples + 113], morph[(p - 1) * kPeriodSamples + 113]) << p;
+  }
+  EXPECT_LT(morph[99 * kPeriodSamples + 113], 32767);
+}
+
+TEST(TransitionReference, BitIdenticalToLookupPerNode) {
+  std::mt19937 random(11);
+  std::uniform_real_distribution<double> x(0, 300), y(-27, 27), t(-20, 20);
+  for (int count : {2, 3, 9, 40, 120}) {
+    TNodeList w0(count), w1(count);
+    for (int k = 1; k <= count; ++k) {
+      // Whole X values make ties between moving nodes likely.
+      w0.SetX(k, std::round(x(random)));
+      w1.SetX(k, std::round(x(random)));
+      w0.SetY(k, y(random));
+      w1.SetY(k, y(random));
+      w0.SetT(k, t(random));
+      w1.SetT(k, k % 3 ? t(random) : 0);
+    }
+    for (int periods : {2, 7, 100}) {
+      std::vector<double> out(static_cast<std::size_t>(kPeriodSamples) * periods);
+      RenderTransition(out.data(), w0, w1, kPeriodSamples, periods);
+      const auto expected = ReferenceMorph(w0, w1, kPeriodSamples, periods);
+      EXPECT_EQ(std::memcmp(out.data(), expected.data(), out.size() * sizeof(double)), 0)
+          << count << " nodes, " << periods << " periods";
+    }
+  }
+}
+
+TEST_F(Transition, CallerErrorsDoNotCrash) {
+  std::vector<double> one(kPeriodSamples);
+  Wave1.SetY(2, -5);
+  RenderTransition(one.data(), Wave0, Wave1, kPeriodSamples, 1);
+  EXPECT_EQ(PeriodOf(one, 0), RenderPeriod(Wave0));
+
+  TNodeList shorter;
+  shorter.SetY(2, 27);
+  const auto morph = Morph(Wave0, shorter);
+  EXPECT_EQ(PeriodOf(morph, 0), RenderPeriod(Wave0));
+  for (double v : morph) ASSERT_TRUE(std::isfinite(v));
+}
+
+}  // namespace
