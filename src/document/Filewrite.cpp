@@ -1,0 +1,112 @@
+#include "Filewrite.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int WriteLittleEndian(std::uint64_t value, int bytes, std::FILE* file) {
+  unsigned char buffer[8];
+  for (int i = 0; i < bytes; ++i) buffer[i] = static_cast<unsigned char>(value >> (8 * i));
+  return static_cast<int>(std::fwrite(buffer, static_cast<std::size_t>(bytes), 1, file));
+}
+
+std::FILE* OpenTemp(const std::string& path) {
+  if (TTempFileOpener::Installed) return TTempFileOpener::Installed->Open(path);
+  return std::fopen(path.c_str(), "wbx");
+}
+
+}  // namespace
+
+int WriteByte(std::int32_t value, std::FILE* file) {
+  return WriteLittleEndian(static_cast<std::uint32_t>(value), 1, file);
+}
+
+int WriteWord(std::int32_t value, std::FILE* file) {
+  return WriteLittleEndian(static_cast<std::uint32_t>(value), 2, file);
+}
+
+int WriteDWord(std::uint32_t value, std::FILE* file) {
+  return WriteLittleEndian(value, 4, file);
+}
+
+int WriteDouble(double value, std::FILE* file) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return WriteLittleEndian(bits, 8, file);
+}
+
+std::string CannotCreateMessage(const std::string& fileName) {
+  return "Unable to create destination file '" + fileName +
+         "'. \nPlease check the filename. Also make sure you've got write permissions to the "
+         "designated folder, and that you haven't run out of disk space.";
+}
+
+TSafeFile::TSafeFile(std::string target) : Target(std::move(target)) {}
+
+TSafeFile::~TSafeFile() {
+  if (Stream) std::fclose(Stream);
+  if (!TempPath.empty() && !Committed) std::remove(TempPath.c_str());
+}
+
+bool TSafeFile::Create() {
+  if (Target.empty() || Stream || Committed) return false;
+  std::error_code error;
+  fs::path target(Target);
+  // Saving through a link replaces the file it points at, not the link.
+  if (fs::is_symlink(target, error)) {
+    target = fs::weakly_canonical(target, error);
+    if (error) return false;
+  }
+  const fs::file_status status = fs::status(target, error);
+  const bool exists = fs::exists(status);
+  if (exists) {
+    if (fs::is_directory(status)) return false;
+    // The rename would replace a file we may not write; refuse it as an
+    // ordinary open for writing would.
+    std::FILE* probe = std::fopen(target.c_str(), "r+b");
+    if (!probe) return false;
+    std::fclose(probe);
+  }
+  fs::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  if (!fs::is_directory(folder, error)) return false;
+
+  std::random_device seed;
+  std::mt19937 random(seed());
+  for (int attempt = 0; attempt < 100 && !Stream; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, ".vlx-%08x.tmp", static_cast<unsigned>(random()));
+    const std::string path = (folder / name).string();
+    errno = 0;
+    Stream = OpenTemp(path);
+    if (Stream) {
+      TempPath = path;
+    } else if (errno != EEXIST) {
+      return false;
+    }
+  }
+  if (!Stream) return false;
+  Target = target.string();
+  if (exists) fs::permissions(TempPath, status.permissions(), error);
+  return true;
+}
+
+bool TSafeFile::Commit() {
+  if (!Stream) return false;
+  bool ok = std::fflush(Stream) == 0 && !std::ferror(Stream);
+  ok = std::fclose(Stream) == 0 && ok;
+  Stream = nullptr;
+  if (ok) ok = std::rename(TempPath.c_str(), Target.c_str()) == 0;
+  if (!ok) {
+    std::remove(TempPath.c_str());
+    TempPath.clear();
+    return false;
+  }
+  Committed = true;
+  return true;
+}

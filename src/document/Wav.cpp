@@ -1,0 +1,37 @@
+#include "Wav.h"
+
+#include <vector>
+
+TWriteOutcome WriteWav(const std::string& path, const TNodeList& wave0, const TNodeList& wave1) {
+  TSafeFile file(path);
+  if (!file.Create()) return TWriteOutcome::CannotCreate;
+  std::vector<double> samples(kMorphSamples);
+  RenderTransition(samples.data(), wave0, wave1, kPeriodSamples, kMorphPeriods);
+
+  std::FILE* out = file.File();
+  constexpr std::uint32_t dataSize = 2 * kMorphSamples;
+  WriteDWord(FourCC("RIFF"), out);
+  WriteDWord(dataSize + 52, out);
+  WriteDWord(FourCC("WAVE"), out);
+  WriteDWord(FourCC("fmt "), out);
+  WriteDWord(16, out);
+  WriteWord(1, out);  // PCM
+  WriteWord(1, out);  // mono
+  WriteDWord(kWavSampleRate, out);
+  WriteDWord(kWavSampleRate * 2, out);
+  WriteWord(2, out);
+  WriteWord(16, out);
+  WriteDWord(FourCC("vrlx"), out);
+  WriteDWord(8, out);
+  WriteWord(kPeriodSamples, out);
+  WriteWord(kMorphPeriods, out);
+  // Not read here; the receiving program expects these two values.
+  WriteWord(0, out);
+  WriteWord(10, out);
+  WriteDWord(FourCC("data"), out);
+  WriteDWord(dataSize, out);
+  for (double sample : samples) {
+    if (WriteWord(SampleToPcm(sample), out) != 1) return TWriteOutcome::WriteFailed;
+  }
+  return file.Commit() ? TWriteOutcome::Written : TWriteOutcome::WriteFailed;
+}
