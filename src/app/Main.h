@@ -99,6 +99,7 @@ class TMainForm : public TForm {
 
  private:
   void BuildLayout();
+  void Select(const TNode* Node);
 };
 
 extern TMainForm* MainForm;

@@ -1,8 +1,8 @@
 #include "Playback.h"
 
-#include <cmath>
 #include <vector>
 
+#include "Nodes.h"
 #include "PointerState.h"
 #include "Waveout.h"
 
@@ -16,20 +16,11 @@ void WaitIfBothOut(TWaveOut& Stream) {
 
 std::vector<std::int16_t> Converted(const double* Samples, int Count) {
   std::vector<std::int16_t> Result(static_cast<std::size_t>(Count));
-  for (int I = 0; I < Count; ++I) Result[static_cast<std::size_t>(I)] = SampleBits(Samples[I]);
+  for (int I = 0; I < Count; ++I) Result[static_cast<std::size_t>(I)] = SampleToPcm(Samples[I]);
   return Result;
 }
 
 }  // namespace
-
-std::int16_t SampleBits(double Value) {
-  if (!std::isfinite(Value)) return 0;
-  // fmod is exact, so this keeps the low 16 bits of any integer part without
-  // the overflow of a cast to a fixed-width integer.
-  double Low = std::fmod(std::trunc(Value), 65536.0);
-  if (Low < 0) Low += 65536.0;
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(Low));
-}
 
 void PlayPeriodWhileHeld(const double* Samples) {
   const std::vector<std::int16_t> Bits = Converted(Samples, PlayPeriodSamples);

@@ -6,8 +6,6 @@
 
 #include "Application.h"
 
-namespace {
-
 TShiftState ShiftFrom(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Buttons) {
   TShiftState Shift;
   if (Modifiers & Qt::ShiftModifier) Shift << ssShift;
@@ -34,8 +32,6 @@ bool ButtonFrom(Qt::MouseButton Button, TMouseButton& Result) {
       return false;
   }
 }
-
-}  // namespace
 
 std::uint16_t VirtualKeyFromQt(int QtKey) {
   if ((QtKey >= Qt::Key_A && QtKey <= Qt::Key_Z) || (QtKey >= Qt::Key_0 && QtKey <= Qt::Key_9)) {

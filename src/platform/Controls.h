@@ -27,6 +27,11 @@ struct TMessage {
   std::intptr_t Result = 0;
 };
 
+// The toolkit's view of Qt's mouse state; ButtonFrom is false for buttons
+// other than the three the controls know.
+TShiftState ShiftFrom(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Buttons);
+bool ButtonFrom(Qt::MouseButton Button, TMouseButton& Result);
+
 // Maps a Qt key to its virtual key code; 0 for keys without one.
 std::uint16_t VirtualKeyFromQt(int QtKey);
 

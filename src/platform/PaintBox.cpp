@@ -1,29 +1,9 @@
 #include "PaintBox.h"
 
+#include "Controls.h"
+
 #include <QMouseEvent>
 #include <QPainter>
-
-TMouseButton MouseButtonFromQt(Qt::MouseButton Button) {
-  switch (Button) {
-    case Qt::RightButton:
-      return mbRight;
-    case Qt::MiddleButton:
-      return mbMiddle;
-    default:
-      return mbLeft;
-  }
-}
-
-TShiftState ShiftStateFromQt(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Buttons) {
-  TShiftState Shift;
-  if (Modifiers & Qt::ShiftModifier) Shift << ssShift;
-  if (Modifiers & Qt::AltModifier) Shift << ssAlt;
-  if (Modifiers & Qt::ControlModifier) Shift << ssCtrl;
-  if (Buttons & Qt::LeftButton) Shift << ssLeft;
-  if (Buttons & Qt::RightButton) Shift << ssRight;
-  if (Buttons & Qt::MiddleButton) Shift << ssMiddle;
-  return Shift;
-}
 
 TPaintBox::TPaintBox(QWidget* Parent) : QWidget(Parent), FCanvas(std::make_unique<TCanvas>()) {
   setAttribute(Qt::WA_NoSystemBackground);
@@ -42,31 +22,31 @@ void TPaintBox::paintEvent(QPaintEvent*) {
 }
 
 void TPaintBox::mousePressEvent(QMouseEvent* Event) {
-  const QPoint At = Event->position().toPoint();
-  if (OnMouseDown) {
-    OnMouseDown(this, MouseButtonFromQt(Event->button()),
-                ShiftStateFromQt(Event->modifiers(), Event->buttons()), At.x(), At.y());
-  }
+  Press(Event, TShiftState());
 }
 
 void TPaintBox::mouseDoubleClickEvent(QMouseEvent* Event) {
+  Press(Event, TShiftState(ssDouble));
+}
+
+void TPaintBox::Press(QMouseEvent* Event, TShiftState Extra) {
+  TMouseButton Button;
   const QPoint At = Event->position().toPoint();
-  if (OnMouseDown) {
-    OnMouseDown(this, MouseButtonFromQt(Event->button()),
-                ShiftStateFromQt(Event->modifiers(), Event->buttons()) | ssDouble, At.x(), At.y());
-  }
+  if (!OnMouseDown || !ButtonFrom(Event->button(), Button)) return;
+  TShiftState Shift = ShiftFrom(Event->modifiers(), Event->buttons());
+  if (Extra.Contains(ssDouble)) Shift << ssDouble;
+  OnMouseDown(this, Button, Shift, At.x(), At.y());
 }
 
 void TPaintBox::mouseMoveEvent(QMouseEvent* Event) {
   const QPoint At = Event->position().toPoint();
   if (OnMouseMove)
-    OnMouseMove(this, ShiftStateFromQt(Event->modifiers(), Event->buttons()), At.x(), At.y());
+    OnMouseMove(this, ShiftFrom(Event->modifiers(), Event->buttons()), At.x(), At.y());
 }
 
 void TPaintBox::mouseReleaseEvent(QMouseEvent* Event) {
+  TMouseButton Button;
   const QPoint At = Event->position().toPoint();
-  if (OnMouseUp) {
-    OnMouseUp(this, MouseButtonFromQt(Event->button()),
-              ShiftStateFromQt(Event->modifiers(), Event->buttons()), At.x(), At.y());
-  }
+  if (!OnMouseUp || !ButtonFrom(Event->button(), Button)) return;
+  OnMouseUp(this, Button, ShiftFrom(Event->modifiers(), Event->buttons()), At.x(), At.y());
 }

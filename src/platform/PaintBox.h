@@ -39,9 +39,6 @@ class TPaintBox : public QWidget {
   void mouseReleaseEvent(QMouseEvent* Event) override;
 
  private:
+  void Press(QMouseEvent* Event, TShiftState Extra);
   std::unique_ptr<TCanvas> FCanvas;
 };
-
-// The toolkit's view of a Qt mouse event.
-TMouseButton MouseButtonFromQt(Qt::MouseButton Button);
-TShiftState ShiftStateFromQt(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Buttons);

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "Dialogs.h"
+#include "Nodes.h"
 #include "Playback.h"
 #include "PointerState.h"
 #include "WaveDevice.h"
@@ -365,7 +366,7 @@ TEST(AlsaWaveDevice, HeldPeriodReachesTheSoundServerSampleForSample) {
   // different); from there on every sample must follow the period, buffer
   // boundaries included.
   std::vector<std::int16_t> Bits;
-  for (double V : Period) Bits.push_back(SampleBits(V));
+  for (double V : Period) Bits.push_back(SampleToPcm(V));
   std::size_t Offset = 0;
   while (Offset < Bits.size() && Bits[Offset] != Heard[Start]) ++Offset;
   ASSERT_LT(Offset, Bits.size()) << "the first sample heard, " << Heard[Start]

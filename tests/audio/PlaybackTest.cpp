@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Dialogs.h"
+#include "Nodes.h"
 #include "Playback.h"
 #include "PointerState.h"
 #include "WaveDevice.h"
@@ -14,7 +15,7 @@ namespace {
 
 using TKind = TWaveDeviceCall::TKind;
 
-TEST(SampleBits, TruncatesTowardZeroAndKeepsTheLow16Bits) {
+TEST(PlaybackSamples, TruncatesTowardZeroAndKeepsTheLow16Bits) {
   struct TCase {
     double Value;
     std::int16_t Bits;
@@ -40,10 +41,10 @@ TEST(SampleBits, TruncatesTowardZeroAndKeepsTheLow16Bits) {
       {4294967296.0 + 1234.5, 1234},
       {-4294967296.0 * 8 - 3.5, -3},
   };
-  for (const TCase& C : Cases) EXPECT_EQ(SampleBits(C.Value), C.Bits) << C.Value;
-  EXPECT_EQ(SampleBits(std::numeric_limits<double>::quiet_NaN()), 0);
-  EXPECT_EQ(SampleBits(std::numeric_limits<double>::infinity()), 0);
-  EXPECT_EQ(SampleBits(-std::numeric_limits<double>::infinity()), 0);
+  for (const TCase& C : Cases) EXPECT_EQ(SampleToPcm(C.Value), C.Bits) << C.Value;
+  EXPECT_EQ(SampleToPcm(std::numeric_limits<double>::quiet_NaN()), 0);
+  EXPECT_EQ(SampleToPcm(std::numeric_limits<double>::infinity()), 0);
+  EXPECT_EQ(SampleToPcm(-std::numeric_limits<double>::infinity()), 0);
 }
 
 class PlaybackTest : public ::testing::Test {
@@ -95,7 +96,7 @@ TEST_F(PlaybackTest, PeriodRepeatsWithoutAGapAcrossBufferBoundaries) {
   const std::vector<std::uint8_t> Sent = Device.AllBytesSent();
   std::vector<std::int16_t> Expected;
   while (Expected.size() * 2 < Sent.size()) {
-    Expected.push_back(SampleBits(Period[Expected.size() % PlayPeriodSamples]));
+    Expected.push_back(SampleToPcm(Period[Expected.size() % PlayPeriodSamples]));
   }
   EXPECT_EQ(Sent, Bytes(Expected));
   EXPECT_EQ(Kinds().front(), TKind::Open);
@@ -112,11 +113,11 @@ TEST_F(PlaybackTest, MorphPlaysOnceThenSilence) {
 
   ASSERT_GE(Device.Sent.size(), 4u);
   std::vector<std::int16_t> Expected;
-  for (double V : Morph) Expected.push_back(SampleBits(V));
+  for (double V : Morph) Expected.push_back(SampleToPcm(V));
   Expected.resize(Device.Sent.size() * 4096, 0);
   EXPECT_EQ(Device.AllBytesSent(), Bytes(Expected));
   // The morph's last 3208 samples share the third buffer with the first zeros.
-  EXPECT_EQ(Device.Sent[2][2 * 3207], Bytes({SampleBits(Morph.back())})[0]);
+  EXPECT_EQ(Device.Sent[2][2 * 3207], Bytes({SampleToPcm(Morph.back())})[0]);
   EXPECT_EQ(Device.Sent[2][2 * 3208], 0);
   EXPECT_FALSE(Device.IsOpen());
 }
@@ -127,7 +128,7 @@ TEST_F(PlaybackTest, ReleaseInTheMiddleOfTheMorphDropsTheUnfinishedBuffer) {
   Pointer.DownFor(5000);  // one buffer full, the second partly
   PlayMorphWhileHeld(Morph.data());
   ASSERT_EQ(Device.Sent.size(), 1u);
-  EXPECT_EQ(Device.Sent[0][2], Bytes({SampleBits(Morph[1])})[0]);
+  EXPECT_EQ(Device.Sent[0][2], Bytes({SampleToPcm(Morph[1])})[0]);
   EXPECT_EQ(Kinds(), (std::vector<TKind>{TKind::Open, TKind::Prepare, TKind::Write, TKind::Reset,
                                          TKind::Unprepare, TKind::Unprepare, TKind::Close}));
 }
@@ -212,7 +213,7 @@ TEST_F(PlaybackTest, WriteErrorIsShownAndTheSameSampleIsOfferedAgain) {
   EXPECT_EQ(Device.CallsOf(TKind::Wait).size(), 2u);
   std::vector<std::int16_t> Expected;
   for (std::size_t I = 0; I < Device.Sent.size() * 4096; ++I) {
-    Expected.push_back(SampleBits(Period[I % PlayPeriodSamples]));
+    Expected.push_back(SampleToPcm(Period[I % PlayPeriodSamples]));
   }
   EXPECT_EQ(Device.AllBytesSent(), Bytes(Expected));
 }
