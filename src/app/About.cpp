@@ -11,9 +11,10 @@ TAboutForm::TAboutForm(QWidget* Owner) : TForm(Owner) {
   setObjectName("AboutForm");
   SetBorderStyle(TFormBorderStyle::bsToolWindow);
   SetCaption("About Vorlantix");
+  SetPosition(TFormPosition::poScreenCenter);
   SetClientSize(230, 65);
   Label1 = new TLabel(this, 48, 8, "Vorlantix 1.0 Beta , Jan 2000");
-  Label2 = new TLabel(this, 48, 24, "By the Vorlantix team (team@vorlantix.example.org)");
+  Label2 = new TLabel(this, 48, 24, "By Vorlantix team (team@vorlantix.example)");
   Label3 = new TLabel(this, 48, 40, MakerWebSiteCaption);
   Label3->SetFontColor(0, 0, 255);
   Label3->SetUnderline(true);

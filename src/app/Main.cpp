@@ -160,7 +160,7 @@ TMainForm::TMainForm(QWidget* Owner) : TForm(Owner) {
   Waves[0] = std::make_unique<TNodeList>();
   Waves[1] = std::make_unique<TNodeList>();
   LoadDefaultDesign();
-  CenterOnScreen();
+  SetPosition(TFormPosition::poScreenCenter);
 }
 
 TMainForm::~TMainForm() {

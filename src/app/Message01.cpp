@@ -9,9 +9,11 @@ TMessage01Form::TMessage01Form(QWidget* Owner) : TForm(Owner) {
   setObjectName("Message01Form");
   SetBorderStyle(TFormBorderStyle::bsToolWindow);
   SetCaption("Vorlantix");
+  SetPosition(TFormPosition::poScreenCenter);
   SetClientSize(356, 146);
   Image1 = new TImage(this, 8, 16, 32, 32);
   Image1->LoadFromResourceName("Warning");
+  Image1->SetTransparent(true);
   Label1 = new TLabel(this, 56, 16, "You are using an older version of Melquor.");
   Label2 = new TLabel(this, 56, 40, "You can use this version to upload, but Vorlantix files are ");
   Label3 = new TLabel(this, 56, 56, "much better supported by Melquor 2.4 or higher.");

@@ -9,9 +9,11 @@ TMessage02Form::TMessage02Form(QWidget* Owner) : TForm(Owner) {
   setObjectName("Message02Form");
   SetBorderStyle(TFormBorderStyle::bsToolWindow);
   SetCaption("Vorlantix");
+  SetPosition(TFormPosition::poScreenCenter);
   SetClientSize(268, 110);
   Image1 = new TImage(this, 8, 16, 32, 32);
   Image1->LoadFromResourceName("Warning");
+  Image1->SetTransparent(true);
   Label1 = new TLabel(this, 56, 16, "Melquor 2.4 or higher is not installed.");
   Label4 = new TLabel(this, 56, 40, "You can download Melquor at ");
   Label5 = new TLabel(this, 56, 56, MakerWebSiteCaption);

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QShowEvent>
 
 TForm::TForm(QWidget* Owner) : QWidget(Owner, Qt::Window) {
   setProperty("ModalResult", mrNone);
@@ -28,6 +29,11 @@ void TForm::CenterOnScreen() {
   move(Area.x() + (Area.width() - width()) / 2, Area.y() + (Area.height() - height()) / 2);
 }
 
+void TForm::showEvent(QShowEvent* Event) {
+  if (!Event->spontaneous() && Position == TFormPosition::poScreenCenter) CenterOnScreen();
+  QWidget::showEvent(Event);
+}
+
 int TForm::ShowModal() {
   setProperty("ModalResult", mrNone);
   return Dialogs().ShowModal(this);
@@ -46,7 +52,27 @@ TLabel::TLabel(QWidget* Parent, int Left, int Top, const std::string& Caption)
     : QLabel(QString::fromStdString(Caption), Parent) {
   setTextFormat(Qt::PlainText);
   move(Left, Top);
+  FitToParent();
+}
+
+// The forms are laid out for a narrow 11-pixel font; where the font at hand
+// runs wider, a line would be cut at the form's edge, so it is condensed
+// and, if need be, made smaller.
+void TLabel::FitToParent() {
   adjustSize();
+  if (!parentWidget()) return;
+  const int Room = parentWidget()->width() - x() - 2;
+  QFont F = font();
+  if (width() > Room) {
+    F.setStretch(QFont::Condensed);
+    setFont(F);
+    adjustSize();
+  }
+  while (width() > Room && F.pixelSize() > 8) {
+    F.setPixelSize(F.pixelSize() - 1);
+    setFont(F);
+    adjustSize();
+  }
 }
 
 void TLabel::SetFontColor(int Red, int Green, int Blue) {
@@ -59,7 +85,7 @@ void TLabel::SetUnderline(bool Underline) {
   QFont F = font();
   F.setUnderline(Underline);
   setFont(F);
-  adjustSize();
+  FitToParent();
 }
 
 void TLabel::mouseReleaseEvent(QMouseEvent* Event) {
@@ -76,7 +102,27 @@ TImage::TImage(QWidget* Parent, int Left, int Top, int Width, int Height) : QLab
 }
 
 void TImage::LoadFromResourceName(const std::string& Name) {
-  setPixmap(QPixmap(QString(":/bitmaps/%1.bmp").arg(QString::fromStdString(Name))));
+  Picture = QImage(QString(":/bitmaps/%1.bmp").arg(QString::fromStdString(Name)));
+  Show();
+}
+
+void TImage::SetTransparent(bool Value) {
+  Transparent = Value;
+  Show();
+}
+
+void TImage::Show() {
+  QImage Shown = Picture.convertToFormat(QImage::Format_ARGB32);
+  if (Transparent && !Shown.isNull()) {
+    const QRgb Key = Shown.pixel(0, Shown.height() - 1);
+    for (int Y = 0; Y < Shown.height(); ++Y) {
+      auto* Line = reinterpret_cast<QRgb*>(Shown.scanLine(Y));
+      for (int X = 0; X < Shown.width(); ++X) {
+        if (Line[X] == Key) Line[X] = qRgba(0, 0, 0, 0);
+      }
+    }
+  }
+  setPixmap(QPixmap::fromImage(Shown));
 }
 
 TButton::TButton(TForm* Form, int Left, int Top, int Width, int Height, const std::string& Caption)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include "Dialogs.h"
 
 enum class TFormBorderStyle { bsNone, bsToolWindow };
+enum class TFormPosition { poDesigned, poScreenCenter };
 
 // A top-level form: a window placed by screen coordinates, shown normally or
 // modally (through the dialog seam, so tests never block).
@@ -29,12 +31,20 @@ class TForm : public QWidget {
   void SetBorderStyle(TFormBorderStyle Style);
   // Centres the form on the screen it is on (the primary one before it is shown).
   void CenterOnScreen();
+  // With poScreenCenter the form is centred each time the program shows it.
+  void SetPosition(TFormPosition Value) { Position = Value; }
 
   int ShowModal();
   int ModalResult() const;
   // Setting a result other than mrNone ends a modal show, as closing does.
   void SetModalResult(int Result);
   void Close() { close(); }
+
+ protected:
+  void showEvent(QShowEvent* Event) override;
+
+ private:
+  TFormPosition Position = TFormPosition::poDesigned;
 };
 
 // A text label; a click runs OnClick.
@@ -49,6 +59,9 @@ class TLabel : public QLabel {
 
  protected:
   void mouseReleaseEvent(QMouseEvent* Event) override;
+
+ private:
+  void FitToParent();
 };
 
 // Shows one of the embedded pictures, unscaled.
@@ -58,6 +71,13 @@ class TImage : public QLabel {
  public:
   TImage(QWidget* Parent, int Left, int Top, int Width, int Height);
   void LoadFromResourceName(const std::string& Name);
+  // The colour of the picture's bottom left pixel shows what lies beneath.
+  void SetTransparent(bool Value);
+
+ private:
+  QImage Picture;
+  bool Transparent = false;
+  void Show();
 };
 
 // A push button that ends a modal form with its ModalResult.
