@@ -1,0 +1,367 @@
+#!/usr/bin/env bash
+# Checks the installed layout and the Debian package end to end:
+#   tools/package-check.sh BUILD_DIR
+# Configures and builds a Release tree in BUILD_DIR (tests off), installs it
+# into a scratch prefix, validates the desktop entry, the MIME type, the icons
+# and the manual pages, builds the .deb with cpack and, as root, installs it,
+# runs the packaged renderer, removes and purges it and looks for leftovers.
+# Ends with "N passed, M failed"; exits 1 when anything failed.
+# The helpers below run through check(), which shellcheck cannot follow.
+# shellcheck disable=SC2317
+set -uo pipefail
+
+if [ $# -ne 1 ]; then
+  echo "usage: $0 BUILD_DIR" >&2
+  exit 2
+fi
+SRC=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=$(mkdir -p "$1" && cd "$1" && pwd)
+MIME_TYPE=application/x-vorlantix
+EXAMPLE=$SRC/examples/triangle-to-square.vlx
+WAV_BYTES=22860
+# Everything an install puts down, relative to the prefix.
+FILES=(
+  bin/vorlantix
+  bin/vorlantix-render
+  share/applications/vorlantix.desktop
+  share/icons/hicolor/128x128/apps/vorlantix.png
+  share/icons/hicolor/32x32/apps/vorlantix.png
+  share/icons/hicolor/64x64/apps/vorlantix.png
+  share/man/man1/vorlantix-render.1.gz
+  share/man/man1/vorlantix.1.gz
+  share/mime/packages/vorlantix.xml
+)
+
+PASSED=0
+FAILED=0
+pass() {
+  PASSED=$((PASSED + 1))
+  echo "PASS  $1"
+}
+fail() {
+  FAILED=$((FAILED + 1))
+  echo "FAIL  $1${2:+: $2}"
+}
+# check NAME COMMAND...: passes when COMMAND succeeds; shows its output otherwise.
+check() {
+  local name=$1 out
+  shift
+  if out=$("$@" 2>&1); then
+    pass "$name"
+  else
+    fail "$name"
+    [ -n "$out" ] && printf '%s\n' "$out" | sed 's/^/      /'
+  fi
+}
+have() { command -v "$1" >/dev/null 2>&1; }
+finish() {
+  echo "$PASSED passed, $FAILED failed"
+  exit $((FAILED > 0))
+}
+
+WORK=$(mktemp -d)
+INSTALLED_BY_US=0
+cleanup() {
+  # An interrupted run must not leave the package on the machine.
+  if [ "$INSTALLED_BY_US" -eq 1 ]; then
+    dpkg -P vorlantix >/dev/null 2>&1
+  fi
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# --- helpers that answer with their exit status ----------------------------
+
+same_lines() {  # same_lines EXPECTED_FILE ACTUAL_FILE
+  diff -u "$1" "$2"
+}
+
+is() {  # is GOT WANT
+  [ "$1" = "$2" ] || { echo "got '$1', want '$2'"; return 1; }
+}
+
+validates_silently() {  # some errors still exit 0 ("will be fatal in the future")
+  local out
+  if ! out=$(desktop-file-validate "$1" 2>&1) || [ -n "$out" ]; then
+    echo "$out"
+    return 1
+  fi
+}
+
+png_size_is() {  # png_size_is FILE WIDTH HEIGHT
+  local sig ihdr
+  sig=$(od -An -tx1 -N8 "$1" | tr -d ' \n')
+  [ "$sig" = 89504e470d0a1a0a ] || { echo "not a PNG"; return 1; }
+  read -r -a ihdr <<<"$(od -An -tu1 -j16 -N8 "$1")"
+  local w=$(((ihdr[0] << 24) | (ihdr[1] << 16) | (ihdr[2] << 8) | ihdr[3]))
+  local h=$(((ihdr[4] << 24) | (ihdr[5] << 16) | (ihdr[6] << 8) | ihdr[7]))
+  if [ "$w" -ne "$2" ] || [ "$h" -ne "$3" ]; then
+    echo "${w}x${h}"
+    return 1
+  fi
+}
+
+same_pixels() {  # same_pixels A B: ImageMagick counts differing pixels
+  local diff
+  diff=$(compare -metric AE "$1" "$2" null: 2>&1)
+  [ "$diff" = 0 ] || { echo "$diff pixels differ"; return 1; }
+}
+
+desktop_key_is() {  # desktop_key_is FILE KEY VALUE
+  local got
+  got=$(sed -n "s/^$2=//p" "$1")
+  [ "$got" = "$3" ] || { echo "$2=$got"; return 1; }
+}
+
+man_page_renders() {  # gzip intact, and groff has nothing to warn about
+  gzip -t "$1" || return 1
+  if have groff; then
+    local warnings
+    warnings=$(zcat "$1" | groff -man -Tutf8 -ww -z 2>&1)
+    [ -z "$warnings" ] || { echo "$warnings"; return 1; }
+  fi
+}
+
+content_type_is() {  # content_type_is DATA_DIRS FILE TYPE (gio reads shared-mime-info)
+  local got
+  got=$(XDG_DATA_HOME=$WORK/empty-data-home XDG_DATA_DIRS=$1 \
+    gio info -a standard::content-type "$2" | sed -n 's/^ *standard::content-type: //p')
+  [ "$got" = "$3" ] || { echo "$(basename "$2"): $got"; return 1; }
+}
+
+content_type_is_not() {
+  local got
+  got=$(XDG_DATA_HOME=$WORK/empty-data-home XDG_DATA_DIRS=$1 \
+    gio info -a standard::content-type "$2" | sed -n 's/^ *standard::content-type: //p')
+  if [ -z "$got" ] || [ "$got" = "$3" ]; then
+    echo "$(basename "$2"): '$got'"
+    return 1
+  fi
+}
+
+renders_example() {  # renders_example RENDERER OUT.wav
+  "$1" "$EXAMPLE" "$2" || return 1
+  local size riff wave
+  size=$(stat -c %s "$2")
+  [ "$size" -eq "$WAV_BYTES" ] || { echo "$size bytes"; return 1; }
+  riff=$(head -c 4 "$2")
+  wave=$(tail -c +9 "$2" | head -c 4)
+  [ "$riff$wave" = RIFFWAVE ] || { echo "header '$riff' '$wave'"; return 1; }
+}
+
+help_exits_zero() {
+  local out
+  out=$("$1" --help) || return 1
+  grep -q '^usage: vorlantix-render DESIGN.vlx OUT.wav$' <<<"$out"
+}
+
+contains() {  # contains FILE TEXT
+  grep -qaF -- "$2" "$1" || { echo "'$2' not in $1"; return 1; }
+}
+
+lacks() {
+  ! grep -qaF -- "$2" "$1" 2>/dev/null || { echo "'$2' still in $1"; return 1; }
+}
+
+none_exist() {
+  local f left=0
+  for f in "$@"; do
+    if [ -e "$f" ]; then
+      echo "left behind: $f"
+      left=1
+    fi
+  done
+  [ "$left" -eq 0 ]
+}
+
+# --- build and install into a scratch prefix -------------------------------
+
+echo "== Release build in $BUILD"
+if ! cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DVLX_TESTS=OFF -DVLX_SANITIZE=OFF \
+  >"$WORK/configure.log" 2>&1; then
+  fail "configure" "see below"
+  tail -20 "$WORK/configure.log"
+  finish
+fi
+pass "configure"
+if ! cmake --build "$BUILD" -j"$(nproc)" >"$WORK/build.log" 2>&1; then
+  fail "build" "see below"
+  tail -30 "$WORK/build.log"
+  finish
+fi
+pass "build"
+
+PREFIX=$WORK/prefix
+check "cmake --install into a scratch prefix" cmake --install "$BUILD" --prefix "$PREFIX"
+printf '%s\n' "${FILES[@]}" | sort >"$WORK/expected"
+(cd "$PREFIX" 2>/dev/null && find . -type f -o -type l | sed 's|^\./||' | sort) >"$WORK/installed"
+check "installed files are exactly the expected ones" same_lines "$WORK/expected" "$WORK/installed"
+check "both programs are executable" test -x "$PREFIX/bin/vorlantix" -a -x "$PREFIX/bin/vorlantix-render"
+
+echo "== desktop entry"
+DESKTOP=$PREFIX/share/applications/vorlantix.desktop
+if have desktop-file-validate; then
+  check "desktop-file-validate has nothing to report" validates_silently "$DESKTOP"
+else
+  fail "desktop-file-validate" "not installed (Debian package desktop-file-utils)"
+fi
+check "desktop entry Name" desktop_key_is "$DESKTOP" Name Vorlantix
+check "desktop entry Exec starts the installed program" desktop_key_is "$DESKTOP" Exec vorlantix
+check "desktop entry Icon names the installed icon" desktop_key_is "$DESKTOP" Icon vorlantix
+check "desktop entry Categories" desktop_key_is "$DESKTOP" Categories 'AudioVideo;Audio;'
+check "desktop entry MimeType" desktop_key_is "$DESKTOP" MimeType "$MIME_TYPE;"
+
+echo "== icons"
+for size in 32 64 128; do
+  check "${size}x${size} icon is a ${size}x${size} PNG" \
+    png_size_is "$PREFIX/share/icons/hicolor/${size}x${size}/apps/vorlantix.png" "$size" "$size"
+done
+if have compare && have convert; then
+  ICONS=$PREFIX/share/icons/hicolor
+  # A stale PNG shows up here when the generator redraws the icon.
+  check "32x32 icon has the pixels of resources/bitmaps/Icon.bmp" \
+    same_pixels "$SRC/resources/bitmaps/Icon.bmp" "$ICONS/32x32/apps/vorlantix.png"
+  for size in 64 128; do
+    convert "$ICONS/${size}x${size}/apps/vorlantix.png" -sample 32x32 "$WORK/down-$size.png"
+    check "${size}x${size} icon is the 32x32 icon enlarged without smoothing" \
+      same_pixels "$ICONS/32x32/apps/vorlantix.png" "$WORK/down-$size.png"
+  done
+else
+  echo "skip  icon pixels: ImageMagick not installed"
+fi
+
+echo "== manual pages"
+for page in vorlantix vorlantix-render; do
+  check "$page.1.gz renders without warnings" man_page_renders "$PREFIX/share/man/man1/$page.1.gz"
+done
+
+echo "== MIME type"
+MIME_XML=$PREFIX/share/mime/packages/vorlantix.xml
+if have xmllint; then
+  check "MIME XML is well-formed" xmllint --noout "$MIME_XML"
+else
+  echo "skip  xmllint: not installed (Debian package libxml2-utils)"
+fi
+MIME_DATA=$WORK/mime-data
+mkdir -p "$MIME_DATA/mime/packages" "$WORK/empty-data-home" "$WORK/samples"
+cp "$MIME_XML" "$MIME_DATA/mime/packages/"
+if have update-mime-database; then
+  check "update-mime-database accepts the MIME XML" update-mime-database "$MIME_DATA/mime"
+  check "MIME glob *.vlx" contains "$MIME_DATA/mime/globs2" "$MIME_TYPE:*.vlx"
+  check "MIME comment" contains "$MIME_XML" "<comment>Vorlantix design</comment>"
+  cp "$EXAMPLE" "$WORK/samples/design.vlx"
+  cp "$EXAMPLE" "$WORK/samples/design-without-extension"
+  printf 'VLXA\001\000' >"$WORK/samples/not-quite"
+  if have gio; then
+    DIRS=$MIME_DATA:/usr/share
+    check "a .vlx file is $MIME_TYPE" content_type_is "$DIRS" "$WORK/samples/design.vlx" "$MIME_TYPE"
+    check "a design without extension is recognised by its magic" \
+      content_type_is "$DIRS" "$WORK/samples/design-without-extension" "$MIME_TYPE"
+    check "the magic needs the blank after VLX" \
+      content_type_is_not "$DIRS" "$WORK/samples/not-quite" "$MIME_TYPE"
+  else
+    echo "skip  content-type queries: gio not installed (Debian package libglib2.0-bin)"
+  fi
+else
+  fail "update-mime-database" "not installed (Debian package shared-mime-info)"
+fi
+check "desktop entry's MIME type is the one defined" contains "$MIME_XML" "type=\"$MIME_TYPE\""
+
+# --- the Debian package ----------------------------------------------------
+
+echo "== Debian package"
+VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD/CMakeCache.txt")
+ARCH=$(dpkg --print-architecture)
+DEB=$BUILD/vorlantix_${VERSION}_${ARCH}.deb
+rm -f "$BUILD"/vorlantix_*.deb
+if ! (cd "$BUILD" && cpack -G DEB) >"$WORK/cpack.log" 2>&1; then
+  fail "cpack -G DEB" "see below"
+  tail -20 "$WORK/cpack.log"
+  finish
+fi
+check "cpack made $(basename "$DEB")" test -f "$DEB"
+if [ ! -f "$DEB" ]; then
+  finish
+fi
+field() { dpkg-deb -f "$DEB" "$1"; }
+check "package name" is "$(field Package)" vorlantix
+check "package version" is "$(field Version)" "$VERSION"
+check "package architecture" is "$(field Architecture)" "$ARCH"
+check "package maintainer" is "$(field Maintainer)" "Vorlantix team <team@vorlantix.example.org>"
+check "package section" is "$(field Section)" sound
+check "package has a description" test -n "$(field Description | sed -n 2p)"
+# dpkg-shlibdeps found the libraries the programs link.
+field Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//' >"$WORK/depends"
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libasound2 libxcb1 libstdc++6 libc6; do
+  check "Depends names $lib" grep -qFx "$lib" "$WORK/depends"
+done
+dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./usr/||' | sort >"$WORK/packaged"
+check "package holds exactly the installed files under /usr" same_lines "$WORK/expected" "$WORK/packaged"
+check "package has no maintainer scripts" \
+  is "$(dpkg-deb --ctrl-tarfile "$DEB" | tar -t | grep -E 'inst$|rm$')" ""
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "skip  dpkg -i / dpkg -r: needs root"
+  finish
+fi
+if dpkg-query -W -f='${Status}' vorlantix 2>/dev/null | grep -q "ok installed"; then
+  echo "skip  dpkg -i / dpkg -r: a vorlantix package is installed already; not touching it"
+  finish
+fi
+
+echo "== dpkg -i"
+if dpkg -i "$DEB" >"$WORK/dpkg-i.log" 2>&1; then
+  INSTALLED_BY_US=1
+  pass "dpkg -i"
+else
+  INSTALLED_BY_US=1
+  fail "dpkg -i" "see below"
+  tail -20 "$WORK/dpkg-i.log"
+fi
+dpkg -L vorlantix 2>/dev/null | sort >"$WORK/listed"
+missing=()
+for f in "${FILES[@]}"; do
+  grep -qFx "/usr/$f" "$WORK/listed" && [ -e "/usr/$f" ] || missing+=("/usr/$f")
+done
+check "dpkg -L lists every file and each is on disk" test ${#missing[@]} -eq 0
+[ ${#missing[@]} -eq 0 ] || printf '      missing: %s\n' "${missing[@]}"
+check "/usr/bin/vorlantix-render --help exits 0" help_exits_zero /usr/bin/vorlantix-render
+check "/usr/bin/vorlantix-render renders the example to $WAV_BYTES bytes" \
+  renders_example /usr/bin/vorlantix-render "$WORK/packaged.wav"
+"$BUILD/bin/vorlantix-render" "$EXAMPLE" "$WORK/built.wav" >/dev/null 2>&1
+check "the packaged renderer writes the same bytes as the built one" \
+  cmp "$WORK/packaged.wav" "$WORK/built.wav"
+# The triggers of the database owners, not scripts of ours, register the files.
+if have update-mime-database; then
+  check "shared-mime-info trigger registered the type" contains /usr/share/mime/globs2 "$MIME_TYPE:*.vlx"
+  if have gio; then
+    check "the system MIME database knows a design by its magic" \
+      content_type_is /usr/share "$WORK/samples/design-without-extension" "$MIME_TYPE"
+  fi
+fi
+if have update-desktop-database; then
+  check "desktop-file-utils trigger associated the type with the entry" \
+    contains /usr/share/applications/mimeinfo.cache "$MIME_TYPE=vorlantix.desktop"
+fi
+if [ -f /usr/share/icons/hicolor/icon-theme.cache ] && have gtk-update-icon-cache; then
+  check "hicolor-icon-theme trigger cached the icon" grep -qa vorlantix /usr/share/icons/hicolor/icon-theme.cache
+fi
+
+echo "== dpkg -r and dpkg -P"
+check "dpkg -r vorlantix" dpkg -r vorlantix
+check "dpkg -P vorlantix" dpkg -P vorlantix
+INSTALLED_BY_US=0
+check "dpkg no longer knows vorlantix" \
+  is "$(dpkg-query -W -f='${Status}' vorlantix 2>/dev/null | grep -v not-installed)" ""
+check "no installed file remains" none_exist "${FILES[@]/#//usr/}"
+if have update-mime-database; then
+  check "the type left the MIME database" lacks /usr/share/mime/globs2 "$MIME_TYPE"
+fi
+if have update-desktop-database; then
+  check "the entry left the desktop database" \
+    lacks /usr/share/applications/mimeinfo.cache vorlantix.desktop
+fi
+if [ -f /usr/share/icons/hicolor/icon-theme.cache ] && have gtk-update-icon-cache; then
+  check "the icon left the icon cache" lacks /usr/share/icons/hicolor/icon-theme.cache vorlantix
+fi
+finish
