@@ -1,0 +1,450 @@
+#!/usr/bin/env bash
+# Drives the real program on a private Xvfb with real pointer events and
+# checks what it draws from screenshots of its window.
+#
+#   tools/e2e.sh BUILD_DIR
+#
+# Prints one PASS/FAIL line per check and then "N passed, M failed"; exits 0
+# only when every check passed, 77 when a needed X tool is missing.
+# Environment (all optional):
+#   VLX_E2E_WRAPPER   command put in front of the program (tools/valgrind-e2e.sh)
+#   VLX_E2E_TIMEOUT   limit for the whole run in seconds (default 120)
+#   VLX_E2E_WAIT      limit for one awaited condition in seconds (default 20)
+#   VLX_E2E_KEEP      directory that receives the logs and screenshots
+set -uo pipefail
+
+readonly SKIP=77
+START_NS=$(date +%s%N)
+HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+SOURCE_DIR="$(dirname "$HERE")"
+
+if [ $# -ne 1 ]; then
+  echo "usage: $0 BUILD_DIR" >&2
+  exit 2
+fi
+BUILD_DIR="$(cd "$1" 2>/dev/null && pwd)" || { echo "FAIL: build directory $1 not found"; echo "0 passed, 1 failed"; exit 1; }
+readonly PROGRAM="$BUILD_DIR/bin/vorlantix"
+readonly TIMEOUT="${VLX_E2E_TIMEOUT:-120}"
+readonly WAIT="${VLX_E2E_WAIT:-20}"
+read -r -a WRAPPER <<<"${VLX_E2E_WRAPPER:-}"
+
+for tool in Xvfb xdotool xwd xwininfo xprop convert od md5sum timeout; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "SKIP: $tool is not installed (Debian packages: xvfb xdotool x11-apps x11-utils imagemagick)"
+    exit $SKIP
+  fi
+done
+
+PASSED=0
+FAILED=0
+pass() { echo "PASS: $1"; PASSED=$((PASSED + 1)); }
+fail() { echo "FAIL: $1${2:+ -- $2}"; FAILED=$((FAILED + 1)); }
+
+elapsed() {
+  local ns=$(($(date +%s%N) - START_NS))
+  printf '%d.%02d' $((ns / 1000000000)) $((ns % 1000000000 / 10000000))
+}
+
+summary() {
+  [ "$FAILED" -gt 0 ] && [ -z "${VLX_E2E_KEEP:-}" ] && echo "Logs and screenshots kept in $WORK"
+  echo "Total time: $(elapsed) s"
+  echo "$PASSED passed, $FAILED failed"
+}
+
+WORK="$(mktemp -d "${TMPDIR:-/tmp}/vlx-e2e.XXXXXX")"
+XVFB_PID=""
+APP_PID=""
+APP_STATUS=""
+WATCHDOG_PID=""
+
+stop_pid() {
+  local pid=$1 i
+  [ -n "$pid" ] || return 0
+  kill -TERM "$pid" 2>/dev/null || return 0
+  for i in $(seq 1 30); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  kill -KILL "$pid" 2>/dev/null
+}
+
+cleanup() {
+  [ -n "$WATCHDOG_PID" ] && kill "$WATCHDOG_PID" 2>/dev/null
+  stop_pid "$APP_PID"
+  stop_pid "$XVFB_PID"
+  if [ -n "${VLX_E2E_KEEP:-}" ]; then
+    mkdir -p "$VLX_E2E_KEEP" && cp -r "$WORK"/. "$VLX_E2E_KEEP"/
+  fi
+  if [ "$FAILED" -eq 0 ] || [ -n "${VLX_E2E_KEEP:-}" ]; then rm -rf "$WORK"; fi
+}
+trap cleanup EXIT
+# Killed from outside (a CTest timeout, ^C): still take the servers down.
+trap 'exit 143' TERM
+trap 'exit 130' INT
+trap 'exit 129' HUP
+
+on_timeout() {
+  fail "the whole run finished within ${TIMEOUT} s" "time limit reached"
+  summary
+  exit 1
+}
+trap on_timeout USR1
+(
+  sleep "$TIMEOUT" &
+  sleeper=$!
+  trap 'kill $sleeper 2>/dev/null; exit 0' TERM
+  wait "$sleeper" && kill -USR1 $$ 2>/dev/null
+) &
+WATCHDOG_PID=$!
+
+# Every X client call is bounded; a dead server must not hang the run.
+xrun() { timeout 10 "$@"; }
+
+# Polls COMMAND every 0.1 s until it succeeds, for at most SECONDS.
+await() {
+  local seconds=$1 tries
+  shift
+  tries=$((seconds * 10))
+  while [ "$tries" -gt 0 ]; do
+    "$@" && return 0
+    app_running || return 1
+    sleep 0.1
+    tries=$((tries - 1))
+  done
+  "$@"
+}
+
+app_running() {
+  [ -n "$APP_PID" ] && kill -0 "$APP_PID" 2>/dev/null
+}
+
+# --- X server -------------------------------------------------------------
+
+start_xvfb() {
+  # -displayfd lets the server pick a free display number and tell us;
+  # -noreset keeps it from resetting, and refusing connections meanwhile,
+  # each time its last client (the readiness probe below) disconnects.
+  : >"$WORK/display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+  XVFB_PID=$!
+  local tries=100 n=""
+  while [ "$tries" -gt 0 ]; do
+    read -r n <"$WORK/display" 2>/dev/null
+    [[ "$n" =~ ^[0-9]+$ ]] && break
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    sleep 0.1
+    tries=$((tries - 1))
+  done
+  [[ "$n" =~ ^[0-9]+$ ]] || return 1
+  export DISPLAY=":$n"
+  xrun xwininfo -root >/dev/null 2>&1
+}
+
+# --- The program ----------------------------------------------------------
+
+start_program() {
+  mkdir -p "$WORK/home" "$WORK/config" "$WORK/runtime" "$WORK/tmp"
+  chmod 700 "$WORK/runtime"
+  # A clean environment: nothing of the caller's desktop, settings or
+  # temporary files may reach the program.
+  env -i PATH="$PATH" HOME="$WORK/home" LANG=C.UTF-8 DISPLAY="$DISPLAY" \
+    XDG_CONFIG_HOME="$WORK/config" XDG_RUNTIME_DIR="$WORK/runtime" TMPDIR="$WORK/tmp" \
+    QT_QPA_PLATFORM=xcb \
+    ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}" \
+    UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}" \
+    LSAN_OPTIONS="suppressions=$SOURCE_DIR/tests/e2e/lsan.supp:print_suppressions=0" \
+    "${WRAPPER[@]}" "$PROGRAM" >"$WORK/program.out" 2>"$WORK/program.err" &
+  APP_PID=$!
+}
+
+WID=""
+WIN_X=0
+WIN_Y=0
+WIN_W=0
+WIN_H=0
+
+find_window() {
+  local ids
+  ids=$(xrun xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null) || return 1
+  WID=$(head -n1 <<<"$ids")
+  [ -n "$WID" ]
+}
+
+read_geometry() {
+  local info
+  info=$(xrun xwininfo -id "$WID" 2>/dev/null) || return 1
+  WIN_X=$(awk -F: '/Absolute upper-left X/ {print $2 + 0}' <<<"$info")
+  WIN_Y=$(awk -F: '/Absolute upper-left Y/ {print $2 + 0}' <<<"$info")
+  WIN_W=$(awk -F: '/Width/ {print $2 + 0}' <<<"$info")
+  WIN_H=$(awk -F: '/Height/ {print $2 + 0}' <<<"$info")
+  [ -n "$WIN_X" ] && [ -n "$WIN_W" ]
+}
+
+# --- Screenshots and pixels -----------------------------------------------
+
+# Takes a screenshot of the window as SHOT.xwd and raw RGB SHOT.rgb.
+shot() {
+  local name=$1
+  xrun xwd -silent -id "$WID" >"$WORK/$name.xwd" 2>/dev/null || return 1
+  xrun convert "xwd:$WORK/$name.xwd" -depth 8 "rgb:$WORK/$name.rgb" 2>/dev/null || return 1
+  [ "$(stat -c %s "$WORK/$name.rgb")" -eq $((WIN_W * WIN_H * 3)) ]
+}
+
+# Colour of window pixel (X, Y) in SHOT as rrggbb.
+pixel() {
+  local name=$1 px=$2 py=$3
+  od -An -tx1 -j $(((py * WIN_W + px) * 3)) -N3 "$WORK/$name.rgb" | tr -d ' \n'
+}
+
+# Both display boxes share one mapping from the model; only their origins differ.
+readonly BOX_LEFT=(23 23)
+readonly BOX_TOP=(33 202)
+box_pixel() {
+  local name=$1 box=$2 bx=$3 by=$4
+  pixel "$name" $((BOX_LEFT[box] + bx)) $((BOX_TOP[box] + by))
+}
+
+# MD5 of one box's area, to tell whether anything in it changed.
+box_hash() {
+  local name=$1 box=$2 w=(313 312) h=(61 63)
+  convert "xwd:$WORK/$name.xwd" -crop "${w[box]}x${h[box]}+${BOX_LEFT[box]}+${BOX_TOP[box]}" \
+    +repage -depth 8 rgb:- 2>/dev/null | md5sum | cut -d' ' -f1
+}
+
+readonly LINE=00d000
+readonly MARKER=00ff00
+
+# Box pixels of the line's point at model position X and level Y.
+line_x() { echo $(($1 + 2)); }
+line_y() { echo $((29 - $1)); }
+
+# The 16 outline pixels of the marker of a node at whole-number X and Y.
+marker_outline() {
+  local left=$1 top=$((27 - $2)) c r
+  for ((c = left; c <= left + 4; c++)); do printf '%d %d\n' "$c" "$top" "$c" $((top + 4)); done
+  for ((r = top + 1; r < top + 4; r++)); do printf '%d %d\n' "$left" "$r" $((left + 4)) "$r"; done
+}
+
+# Succeeds when every outline pixel of the marker at (X, Y) in BOX has the
+# marker colour; otherwise names the first one that has not in MISMATCH.
+MISMATCH=""
+marker_at() {
+  local name=$1 box=$2 mx=$3 my=$4 bx by colour
+  while read -r bx by; do
+    colour=$(box_pixel "$name" "$box" "$bx" "$by")
+    if [ "$colour" != "$MARKER" ]; then
+      MISMATCH="box $box pixel ($bx,$by) is #$colour"
+      return 1
+    fi
+  done < <(marker_outline "$mx" "$my")
+}
+
+# Succeeds when no outline pixel of a marker at (X, Y) has the marker colour.
+marker_gone() {
+  local name=$1 box=$2 mx=$3 my=$4 bx by
+  while read -r bx by; do
+    if [ "$(box_pixel "$name" "$box" "$bx" "$by")" = "$MARKER" ]; then
+      MISMATCH="box $box pixel ($bx,$by) still has the marker colour"
+      return 1
+    fi
+  done < <(marker_outline "$mx" "$my")
+}
+
+# Succeeds when every listed model point (X Y pairs) of BOX is drawn in the line colour.
+line_through() {
+  local name=$1 box=$2 colour
+  shift 2
+  while [ $# -ge 2 ]; do
+    colour=$(box_pixel "$name" "$box" "$(line_x "$1")" "$(line_y "$2")")
+    if [ "$colour" != "$LINE" ]; then
+      MISMATCH="box $box pixel ($(line_x "$1"),$(line_y "$2")) is #$colour"
+      return 1
+    fi
+    shift 2
+  done
+}
+
+# --- Pointer --------------------------------------------------------------
+
+# Window coordinates to screen coordinates, from the last geometry read.
+pointer_to() { xrun xdotool mousemove "$((WIN_X + $1))" "$((WIN_Y + $2))"; }
+
+click_at() {
+  pointer_to "$1" "$2" && xrun xdotool mousedown 1 && sleep 0.05 && xrun xdotool mouseup 1
+}
+
+# Presses at window point (X, Y), moves by (DX, DY) in STEPS equal steps, releases.
+drag() {
+  local px=$1 py=$2 dx=$3 dy=$4 steps=$5 i
+  pointer_to "$px" "$py" || return 1
+  xrun xdotool mousedown 1 || return 1
+  for ((i = 1; i <= steps; i++)); do
+    sleep 0.03
+    xrun xdotool mousemove "$((WIN_X + px + dx * i / steps))" "$((WIN_Y + py + dy * i / steps))" || return 1
+  done
+  sleep 0.05
+  xrun xdotool mouseup 1
+}
+
+# --- The session ----------------------------------------------------------
+
+# Abandons the run: the remaining checks cannot be made without what failed.
+abandon() {
+  fail "$1" "${2:-}"
+  echo "Stopping: the remaining checks depend on this one."
+  summary
+  exit 1
+}
+
+[ -x "$PROGRAM" ] || abandon "program $PROGRAM exists" "not found or not executable"
+start_xvfb || abandon "Xvfb started" "see $WORK/xvfb.log"
+echo "Xvfb on display $DISPLAY"
+start_program
+
+if await "$WAIT" find_window && read_geometry; then
+  pass "the window appears (id $WID)"
+elif app_running; then
+  abandon "the window appears within $WAIT s" "no visible window of process $APP_PID"
+else
+  wait "$APP_PID"
+  status=$?
+  APP_PID=""
+  tail -n 20 "$WORK/program.err"
+  abandon "the window appears" "the program ended first, with status $status"
+fi
+
+hints=$(xrun xprop -id "$WID" _MOTIF_WM_HINTS 2>/dev/null)
+# flags, functions, decorations, ...: the decorations field counts only when flag 2 is set.
+if [[ "$hints" =~ =\ *([0-9a-fx]+),\ *([0-9a-fx]+),\ *([0-9a-fx]+) ]] &&
+  (( (BASH_REMATCH[1] & 2) != 0 && BASH_REMATCH[3] == 0 )); then
+  pass "the window asks for no decorations ($hints)"
+else
+  fail "the window asks for no decorations" "${hints:-no _MOTIF_WM_HINTS}"
+fi
+
+if [ "$WIN_W" -eq 350 ] && [ "$WIN_H" -eq 280 ]; then
+  pass "the window is 350 x 280"
+else
+  abandon "the window is 350 x 280" "it is $WIN_W x $WIN_H"
+fi
+
+readonly CENTRE_X=$(((1024 - 350) / 2)) CENTRE_Y=$(((768 - 280) / 2))
+if [ "$WIN_X" -eq "$CENTRE_X" ] && [ "$WIN_Y" -eq "$CENTRE_Y" ]; then
+  pass "the window is centred at ($CENTRE_X,$CENTRE_Y)"
+else
+  fail "the window is centred at ($CENTRE_X,$CENTRE_Y)" "it is at ($WIN_X,$WIN_Y)"
+fi
+
+# The default design: a triangle through these model points, node 1 selected.
+readonly DEFAULT_POINTS=(0 0 75 27 150 0 225 -27)
+default_drawn() {
+  shot now && line_through now 0 "${DEFAULT_POINTS[@]}" && line_through now 1 "${DEFAULT_POINTS[@]}"
+}
+await "$WAIT" default_drawn
+for box in 0 1; do
+  if line_through now "$box" "${DEFAULT_POINTS[@]}"; then
+    pass "box $box shows the default triangle"
+  else
+    fail "box $box shows the default triangle" "$MISMATCH"
+  fi
+done
+for box in 0 1; do
+  if marker_at now "$box" 0 0; then
+    pass "box $box marks node 1 at (0,0)"
+  else
+    fail "box $box marks node 1 at (0,0)" "$MISMATCH"
+  fi
+done
+cp "$WORK/now.xwd" "$WORK/before-knob.xwd"
+
+# The upper level knob sweeps its 54 levels over 50 pixels of vertical drag.
+readonly KNOB_DRAG=10
+readonly LEVEL=$((54 * KNOB_DRAG / 50))
+level_moved() {
+  shot now && line_through now 0 0 "$LEVEL" && marker_at now 0 0 "$LEVEL"
+}
+drag $((164 + 11)) $((114 + 11)) 0 "-$KNOB_DRAG" "$KNOB_DRAG" || abandon "dragging the upper level knob" "xdotool failed"
+if await "$WAIT" level_moved; then
+  start=$(box_pixel now 0 2 29)
+  if [ "$start" != "$LINE" ]; then
+    pass "dragging the upper level knob up $KNOB_DRAG px raises wave 0's start to level $LEVEL"
+  else
+    fail "dragging the upper level knob moves wave 0's start" "box 0 pixel (2,29) still has the line colour"
+  fi
+else
+  fail "dragging the upper level knob up $KNOB_DRAG px raises wave 0's start to level $LEVEL" "$MISMATCH"
+fi
+if [ "$(box_hash before-knob 1)" = "$(box_hash now 1)" ]; then
+  pass "the upper level knob leaves box 1 unchanged"
+else
+  fail "the upper level knob leaves box 1 unchanged" "box 1 differs from before the drag"
+fi
+
+# Add puts node 2 halfway between node 1 and the next node (75,27), made whole.
+# Bash division truncates toward zero, as the program does.
+readonly NODE2_X=$(((0 + 75) / 2))
+readonly NODE2_Y0=$(((LEVEL + 27) / 2)) NODE2_Y1=$(((0 + 27) / 2))
+node2_marked() {
+  shot now && marker_at now 0 "$NODE2_X" "$NODE2_Y0" && marker_at now 1 "$NODE2_X" "$NODE2_Y1"
+}
+click_at $((53 + 11)) $((141 + 6)) || abandon "clicking Add" "xdotool failed"
+if await "$WAIT" node2_marked && marker_gone now 0 0 "$LEVEL" && marker_gone now 1 0 0; then
+  pass "Add selects the new node 2 at ($NODE2_X,$NODE2_Y0) and ($NODE2_X,$NODE2_Y1)"
+else
+  fail "Add selects the new node 2 at ($NODE2_X,$NODE2_Y0) and ($NODE2_X,$NODE2_Y1)" "$MISMATCH"
+fi
+
+# Right steps to node 3, the default design's former node 2.
+node3_marked() { shot now && marker_at now 0 75 27 && marker_at now 1 75 27; }
+click_at $((99 + 11)) $((141 + 6)) || abandon "clicking Right" "xdotool failed"
+if await "$WAIT" node3_marked && marker_gone now 0 "$NODE2_X" "$NODE2_Y0" &&
+  marker_gone now 1 "$NODE2_X" "$NODE2_Y1"; then
+  pass "Right selects node 3 at (75,27) in both boxes"
+else
+  fail "Right selects node 3 at (75,27) in both boxes" "$MISMATCH"
+fi
+
+# The caption strip drags the window by exactly the pointer's travel.
+readonly MOVE_X=40 MOVE_Y=25
+old_x=$WIN_X old_y=$WIN_Y
+moved() { read_geometry && [ "$WIN_X" -eq $((old_x + MOVE_X)) ] && [ "$WIN_Y" -eq $((old_y + MOVE_Y)) ]; }
+drag 150 8 "$MOVE_X" "$MOVE_Y" 8 || abandon "dragging the caption" "xdotool failed"
+if await "$WAIT" moved; then
+  pass "the caption drag moves the window by ($MOVE_X,$MOVE_Y) to ($WIN_X,$WIN_Y)"
+else
+  fail "the caption drag moves the window by ($MOVE_X,$MOVE_Y)" \
+    "it moved by ($((WIN_X - old_x)),$((WIN_Y - old_y)))"
+fi
+
+# The close button ends the program; nothing is asked.
+read_geometry
+click_at $((335 + 5)) $((4 + 5)) || abandon "clicking the close button" "xdotool failed"
+tries=$((WAIT * 10))
+while app_running && [ "$tries" -gt 0 ]; do
+  sleep 0.1
+  tries=$((tries - 1))
+done
+if app_running; then
+  fail "the close button ends the program" "still running after $WAIT s"
+else
+  wait "$APP_PID"
+  APP_STATUS=$?
+  APP_PID=""
+  if [ "$APP_STATUS" -eq 0 ]; then
+    pass "the close button ends the program with exit status 0"
+  else
+    fail "the close button ends the program with exit status 0" "status $APP_STATUS"
+  fi
+fi
+
+report=$(grep -E -m3 'ERROR: (Address|Leak)Sanitizer|runtime error:|SUMMARY: (Address|UndefinedBehavior)Sanitizer' \
+  "$WORK/program.err")
+if [ -z "$report" ]; then
+  pass "the program's error output holds no sanitizer report"
+else
+  fail "the program's error output holds no sanitizer report" "$report"
+  sed -n '1,60p' "$WORK/program.err"
+fi
+
+summary
+[ "$FAILED" -eq 0 ]
