@@ -8,7 +8,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xdotool x11-apps x11-utils imagemagick
   pulseaudio pulseaudio-utils libasound2-plugins alsa-utils sox
-  clang libclang-rt-14-dev valgrind
+  clang libclang-rt-14-dev llvm-14 valgrind
   dpkg-dev desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin groff-base
   hicolor-icon-theme
 )

@@ -1,9 +1,29 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs the whole test suite.
+# Installs what is missing, then checks everything:
+#   1. the test suite, built under AddressSanitizer, UndefinedBehaviorSanitizer
+#      and LeakSanitizer, with the end-to-end session of the real program
+#      under Xvfb;
+#   2. both fuzz targets, VLX_FUZZ_SECONDS (default 60) seconds each;
+#   3. installation and the Debian package (a Release build in build-release);
+#   4. the end-to-end session under valgrind's memcheck, on that Release build.
+# VLX_QUICK=1 stops after the test suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
+
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DVLX_SANITIZE=ON -DVLX_TESTS=ON
 cmake --build build-test -j"$(nproc)"
-ctest --test-dir build-test --output-on-failure -j"$(nproc)"
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+ctest --test-dir build-test --output-on-failure -j"$(nproc)" | tee "$log"
+[ "${VLX_QUICK:-0}" = 1 ] && exit 0
+
+tools/fuzz.sh "${VLX_FUZZ_SECONDS:-60}"
+tools/package-check.sh build-release
+tools/valgrind-e2e.sh build-release
+
+# The suite's own count closes the run.
+summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
+total=${summary##* }
+failed=$(sed -E 's/.* ([0-9]+) tests failed.*/\1/' <<<"$summary")
+echo "tests: $((total - failed)) passed, $failed failed"
