@@ -360,7 +360,21 @@ struct TLevelWay {
   double DY;
   double T0;
   double DT;
+  double Y1;
+  double T1;
 };
+
+// a + (b - a) x p / steps. A value that does not change skips the division
+// (a + 0 x p / steps is a, or +0 for a = -0, which renders the same). Near the
+// ends of the double range, which only a hand-made document reaches, b - a or
+// its product with p overflows; there the way is worked in extended
+// precision, whose range holds both.
+double Along(double a, double d, double b, int p, int steps) {
+  if (d == 0) return a + 0;
+  if (std::fabs(d) < 1e290) return a + d * p / steps;
+  return static_cast<double>(static_cast<long double>(a) +
+                             (static_cast<long double>(b) - a) * p / steps);
+}
 
 // Interpolation at period P of Steps: a + (b - a) x P / Steps, in that order.
 struct TMorphSource {
@@ -375,15 +389,13 @@ struct TMorphSource {
   const TLevelWay& Way(std::size_t k) const {
     return Ways[static_cast<std::size_t>(Order[k].Index - 1)];
   }
-  // A value that does not change skips the division: a + 0 x p / steps is a
-  // (or +0 for a = -0, which renders the same).
   double Level(std::size_t k) const {
     const TLevelWay& way = Way(k);
-    return SampleLevel(way.DY == 0 ? way.Y0 + 0 : way.Y0 + way.DY * P / Steps);
+    return SampleLevel(Along(way.Y0, way.DY, way.Y1, P, Steps));
   }
   double Tension(std::size_t k) const {
     const TLevelWay& way = Way(k);
-    return way.DT == 0 ? way.T0 + 0 : way.T0 + way.DT * P / Steps;
+    return Along(way.T0, way.DT, way.T1, P, Steps);
   }
 };
 
@@ -421,7 +433,7 @@ void RenderTransition(double* out, const TNodeList& wave0, const TNodeList& wave
       x0.push_back(a->X);
       dx.push_back(to->X - a->X);
     }
-    ways.push_back({a->Y, to->Y - a->Y, a->T, to->T - a->T});
+    ways.push_back({a->Y, to->Y - a->Y, a->T, to->T - a->T, to->Y, to->T});
     if (b) b = b->NextByIndex;
   }
   const std::size_t count = x0.size();

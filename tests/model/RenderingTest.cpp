@@ -286,3 +286,26 @@ TEST_F(Transition, CallerErrorsDoNotCrash) {
 }
 
 }  // namespace
+
+// Levels and tensions at the ends of the double range (only a hand-made
+// document holds them): their difference overflows a double, yet the first
+// period must still be wave 0 and the last wave 1.
+TEST(TransitionExtremes, FirstAndLastPeriodsAreTheWavesThemselves) {
+  const double Huge = std::numeric_limits<double>::max();
+  TNodeList wave0, wave1;
+  LoadDefaultDesign(wave0, wave1);
+  wave0.SetY(2, Huge);
+  wave1.SetY(2, -Huge);
+  wave0.SetT(3, -Huge);
+  wave1.SetT(3, Huge);
+  std::vector<double> morph(kMorphSamples);
+  RenderTransition(morph.data(), wave0, wave1, kPeriodSamples, kMorphPeriods);
+  std::array<double, kPeriodSamples> first, last;
+  wave0.RenderPeriod(first.data(), kPeriodSamples);
+  wave1.RenderPeriod(last.data(), kPeriodSamples);
+  for (int i = 0; i < kPeriodSamples; ++i) {
+    EXPECT_EQ(morph[i], first[i]) << i;
+    EXPECT_EQ(morph[kMorphSamples - kPeriodSamples + i], last[i]) << i;
+  }
+  for (double v : morph) ASSERT_TRUE(std::isfinite(v));
+}
