@@ -121,6 +121,24 @@ std::vector<TSeed> MakeSeeds(const std::vector<std::uint8_t>& example) {
                                                  {150, -kMax, 746},
                                                  {200, -4.9e-324, -20},
                                                  {300, 0.0, 20}}));
+  // Waves whose levels or tensions differ by more than the largest double.
+  add("accepted-level-difference-overflow",
+      EncodeDocument(2, {{0, 1e308, 0}, {300, 0, 0}}, {{0, -1e308, 0}, {300, 0, 0}}));
+  add("accepted-tension-difference-overflow",
+      EncodeDocument(2, {{0, 27, 1e308}, {300, -27, 0}}, {{0, 27, -1e308}, {300, -27, 0}}));
+  add("accepted-opposed-extremes", EncodeDocument(6,
+                                                  {{0, 1e308, 1e308},
+                                                   {50, -1e308, -1e308},
+                                                   {100, kMax, 700.5},
+                                                   {150, -kMax, -746},
+                                                   {200, 4.9e-324, 20},
+                                                   {300, -0.0, -20}},
+                                                  {{0, -1e308, -1e308},
+                                                   {50, 1e308, 1e308},
+                                                   {100, -kMax, -700.5},
+                                                   {150, kMax, 746},
+                                                   {200, -4.9e-324, -20},
+                                                   {300, 0.0, 20}}));
   add("accepted-huge-tensions",
       EncodeDocument(4, {{0, 27, 1e300}, {100, -27, -1e300}, {200, 27, 709.8}, {300, 0, 0}},
                      {{0, 27, -709.8}, {100, -27, 1e-300}, {200, 27, -1e-300}, {300, 0, 0}}));

@@ -25,7 +25,7 @@ TReadOutcome Due(const std::string& name) {
 
 }  // namespace
 
-TEST(Seeds, TheCommittedCorporaAreTheGeneratedOnes) {
+TEST(Seeds, TheCommittedCorporaHoldTheGeneratedOnes) {
   const std::vector<TSeed> seeds = Generated();
   std::vector<std::string> names;
   for (const TSeed& seed : seeds) names.push_back(seed.Name);
@@ -34,7 +34,12 @@ TEST(Seeds, TheCommittedCorporaAreTheGeneratedOnes) {
       << "two seeds share a name";
   for (const char* target : {"document", "render"}) {
     const std::string dir = kCorpus + target;
-    EXPECT_EQ(ListDirectory(dir), names) << dir << ": run make_seeds";
+    // Besides the generated seeds, only inputs kept from fuzzing runs.
+    std::vector<std::string> generated;
+    for (const std::string& name : ListDirectory(dir)) {
+      if (name.rfind("regression-", 0) != 0) generated.push_back(name);
+    }
+    EXPECT_EQ(generated, names) << dir << ": run make_seeds";
     for (const TSeed& seed : seeds) {
       EXPECT_EQ(ReadBytes(dir + "/" + seed.Name), seed.Bytes) << dir << "/" << seed.Name;
     }
