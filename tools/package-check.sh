@@ -342,8 +342,9 @@ if have update-mime-database; then
   fi
 fi
 if have update-desktop-database; then
-  check "desktop-file-utils trigger associated the type with the entry" \
-    contains /usr/share/applications/mimeinfo.cache "$MIME_TYPE=vorlantix.desktop"
+  # The entry opens no file, so the desktop must not offer it for designs.
+  check "the desktop database does not offer the program for designs" \
+    lacks /usr/share/applications/mimeinfo.cache vorlantix.desktop
 fi
 if [ -f /usr/share/icons/hicolor/icon-theme.cache ] && have gtk-update-icon-cache; then
   check "hicolor-icon-theme trigger cached the icon" grep -qa vorlantix /usr/share/icons/hicolor/icon-theme.cache
@@ -358,10 +359,6 @@ check "dpkg no longer knows vorlantix" \
 check "no installed file remains" none_exist "${FILES[@]/#//usr/}"
 if have update-mime-database; then
   check "the type left the MIME database" lacks /usr/share/mime/globs2 "$MIME_TYPE"
-fi
-if have update-desktop-database; then
-  check "the entry left the desktop database" \
-    lacks /usr/share/applications/mimeinfo.cache vorlantix.desktop
 fi
 if [ -f /usr/share/icons/hicolor/icon-theme.cache ] && have gtk-update-icon-cache; then
   check "the icon left the icon cache" lacks /usr/share/icons/hicolor/icon-theme.cache vorlantix
