@@ -43,7 +43,9 @@ export UBSAN_OPTIONS=print_stacktrace=1
 
 build=build-fuzz
 CC="$cc" CXX="$cxx" cmake -S fuzz -B "$build" >/dev/null
-cmake --build "$build" --target fuzz_document fuzz_render -j"$(nproc)"
+cmake --build "$build" -j"$(nproc)"
+# The targets' own checks and each seed run once, before any fuzzing.
+ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 
 status=0
 for target in document render; do
