@@ -11,7 +11,9 @@
 
 namespace {
 
-QWidget* OwnerWindow() { return QApplication::activeWindow(); }
+QWidget* OwnerWindow() {
+  return QApplication::activeWindow();
+}
 
 // Ends a local event loop when the watched form is hidden or closed.
 class THideWatcher : public QObject {
@@ -36,11 +38,21 @@ class TRealDialogs : public TDialogService {
     Box.setText(QString::fromStdString(Text));
     Box.setTextFormat(Qt::PlainText);
     switch (Flags & 0xF0) {
-      case MB_ICONERROR: Box.setIcon(QMessageBox::Critical); break;
-      case MB_ICONQUESTION: Box.setIcon(QMessageBox::Question); break;
-      case MB_ICONEXCLAMATION: Box.setIcon(QMessageBox::Warning); break;
-      case MB_ICONINFORMATION: Box.setIcon(QMessageBox::Information); break;
-      default: Box.setIcon(QMessageBox::NoIcon); break;
+      case MB_ICONERROR:
+        Box.setIcon(QMessageBox::Critical);
+        break;
+      case MB_ICONQUESTION:
+        Box.setIcon(QMessageBox::Question);
+        break;
+      case MB_ICONEXCLAMATION:
+        Box.setIcon(QMessageBox::Warning);
+        break;
+      case MB_ICONINFORMATION:
+        Box.setIcon(QMessageBox::Information);
+        break;
+      default:
+        Box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     if ((Flags & 0x0F) == MB_OKCANCEL) {
       Box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
@@ -58,18 +70,27 @@ class TRealDialogs : public TDialogService {
     Dialog.setFileMode(QFileDialog::AnyFile);
     Dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     Dialog.setOption(QFileDialog::ReadOnly, false);
+    const std::vector<TFileType> Types = FileTypes(Request.Filter);
     QStringList Filters;
-    for (const std::string& F : QtNameFilters(Request.Filter)) Filters << QString::fromStdString(F);
+    for (const TFileType& T : Types) Filters << QString::fromStdString(T.NameFilter);
     Dialog.setNameFilters(Filters);
     if (Request.FilterIndex >= 1 && Request.FilterIndex <= Filters.size()) {
       Dialog.selectNameFilter(Filters.at(Request.FilterIndex - 1));
     }
-    Dialog.setDefaultSuffix(QString::fromStdString(Request.DefaultExt));
-    // A name typed without an extension gets the one of the type shown.
-    QObject::connect(&Dialog, &QFileDialog::filterSelected, &Dialog, [&Dialog](const QString& F) {
-      const qsizetype Dot = F.lastIndexOf("*.");
-      if (Dot >= 0) Dialog.setDefaultSuffix(F.mid(Dot + 2).chopped(1));
-    });
+    // A name typed without an extension gets the one of the type shown; the
+    // default extension serves until a type is chosen.
+    auto SuffixFor = [&Types, &Request](qsizetype Index) {
+      if (Index >= 0 && Index < static_cast<qsizetype>(Types.size()) &&
+          !Types[static_cast<std::size_t>(Index)].Extension.empty()) {
+        return QString::fromStdString(Types[static_cast<std::size_t>(Index)].Extension);
+      }
+      return QString::fromStdString(Request.DefaultExt);
+    };
+    Dialog.setDefaultSuffix(SuffixFor(Request.FilterIndex - 1));
+    QObject::connect(&Dialog, &QFileDialog::filterSelected, &Dialog,
+                     [&Dialog, &Filters, SuffixFor](const QString& F) {
+                       Dialog.setDefaultSuffix(SuffixFor(Filters.indexOf(F)));
+                     });
     if (!Request.FileName.empty()) Dialog.selectFile(QString::fromStdString(Request.FileName));
     if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return std::nullopt;
     TFileDialogResult Result;
@@ -90,7 +111,9 @@ class TRealDialogs : public TDialogService {
     return Form->property("ModalResult").toInt();
   }
 
-  void Popup(QMenu* Menu, int ScreenX, int ScreenY) override { Menu->exec(QPoint(ScreenX, ScreenY)); }
+  void Popup(QMenu* Menu, int ScreenX, int ScreenY) override {
+    Menu->exec(QPoint(ScreenX, ScreenY));
+  }
 };
 
 }  // namespace
@@ -100,30 +123,40 @@ TDialogService& Dialogs() {
   return TDialogService::Installed ? *TDialogService::Installed : Real;
 }
 
-std::vector<std::string> QtNameFilters(const std::string& Filter) {
+std::vector<TFileType> FileTypes(const std::string& Filter) {
   std::vector<std::string> Parts;
   std::string::size_type Start = 0;
   while (Start <= Filter.size()) {
     const auto Bar = Filter.find('|', Start);
-    Parts.push_back(Filter.substr(Start, Bar == std::string::npos ? std::string::npos : Bar - Start));
+    Parts.push_back(
+        Filter.substr(Start, Bar == std::string::npos ? std::string::npos : Bar - Start));
     if (Bar == std::string::npos) break;
     Start = Bar + 1;
   }
-  // Qt reads the patterns from the last parentheses of each entry; the
-  // descriptions carry their own (sometimes inexact) pattern text, so the real
-  // patterns are appended in parentheses of their own.
-  std::vector<std::string> Result;
+  std::vector<TFileType> Types;
   for (std::size_t I = 0; I + 1 < Parts.size(); I += 2) {
+    const std::string& Description = Parts[I];
     std::string Patterns = Parts[I + 1];
     for (char& C : Patterns) {
       if (C == ';') C = ' ';
     }
-    Result.push_back(Parts[I] + " (" + Patterns + ")");
+    TFileType Type;
+    // Qt applies the patterns in a description's last parentheses; a
+    // description that carries none gets the type's own.
+    const bool HasPatterns = !Description.empty() && Description.back() == ')' &&
+                             Description.find('(') != std::string::npos;
+    Type.NameFilter = HasPatterns ? Description : Description + " (" + Patterns + ")";
+    const std::string First = Patterns.substr(0, Patterns.find(' '));
+    if (First.rfind("*.", 0) == 0 && First.find_first_of("*?[", 2) == std::string::npos) {
+      Type.Extension = First.substr(2);
+    }
+    Types.push_back(Type);
   }
-  return Result;
+  return Types;
 }
 
-int TScriptedDialogs::MessageBox(const std::string& Text, const std::string& Caption, unsigned Flags) {
+int TScriptedDialogs::MessageBox(const std::string& Text, const std::string& Caption,
+                                 unsigned Flags) {
   TDialogCall Call;
   Call.Kind = TDialogCall::TKind::MessageBox;
   Call.Text = Text;
@@ -136,7 +169,8 @@ int TScriptedDialogs::MessageBox(const std::string& Text, const std::string& Cap
   return Answer;
 }
 
-std::optional<TFileDialogResult> TScriptedDialogs::ExecuteFileDialog(const TFileDialogRequest& Request) {
+std::optional<TFileDialogResult> TScriptedDialogs::ExecuteFileDialog(
+    const TFileDialogRequest& Request) {
   TDialogCall Call;
   Call.Kind = TDialogCall::TKind::FileDialog;
   Call.File = Request;

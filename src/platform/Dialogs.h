@@ -28,7 +28,7 @@ constexpr int mrCancel = 2;
 
 struct TFileDialogRequest {
   bool Save = false;
-  std::string Filter;  // "description|pattern|description|pattern"
+  std::string Filter;   // "description|pattern|description|pattern"
   int FilterIndex = 1;  // 1-based, as the filter string counts its types
   std::string DefaultExt;
   std::string FileName;  // initial contents of the name field
@@ -53,8 +53,13 @@ class TDialogService {
 
 TDialogService& Dialogs();
 
-// Splits "a|b|c|d" into Qt name filters ("a (b)" style) for a file dialog.
-std::vector<std::string> QtNameFilters(const std::string& Filter);
+// One type of a "description|pattern|description|pattern" filter string.
+struct TFileType {
+  std::string NameFilter;  // as a Qt file dialog shows and applies it
+  std::string Extension;   // of the type's first pattern, without the dot; may be empty
+};
+
+std::vector<TFileType> FileTypes(const std::string& Filter);
 
 struct TDialogCall {
   enum class TKind { MessageBox, FileDialog, ShowModal, Popup };
