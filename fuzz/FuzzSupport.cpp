@@ -309,3 +309,31 @@ TFuzzDir::~TFuzzDir() {
   std::error_code error;
   fs::remove_all(Root, error);
 }
+
+std::vector<std::uint8_t> WavHeader() {
+  std::vector<std::uint8_t> bytes;
+  auto tag = [&bytes](const char* id) { bytes.insert(bytes.end(), id, id + 4); };
+  auto put = [&bytes](std::uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  };
+  tag("RIFF");
+  put(22852, 4);
+  tag("WAVE");
+  tag("fmt ");
+  put(16, 4);
+  put(1, 2);
+  put(1, 2);
+  put(29761, 4);
+  put(59522, 4);
+  put(2, 2);
+  put(16, 2);
+  tag("vrlx");
+  put(8, 4);
+  put(114, 2);
+  put(100, 2);
+  put(0, 2);
+  put(10, 2);
+  tag("data");
+  put(22800, 4);
+  return bytes;
+}

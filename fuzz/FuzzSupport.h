@@ -67,3 +67,7 @@ class TFuzzDir {
   TFuzzDir();
   std::string Root;
 };
+
+// The 60 bytes every export starts with, written out by hand rather than taken
+// from the writer, so that a change to either shows.
+std::vector<std::uint8_t> WavHeader();

@@ -58,20 +58,8 @@ std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> bytes, std::size_t size)
 
 // The start of a WAV file as the export writes it: its header and a few samples.
 std::vector<std::uint8_t> WavStart() {
-  std::vector<std::uint8_t> bytes;
-  auto tag = [&bytes](const char* id) { bytes.insert(bytes.end(), id, id + 4); };
-  auto put = [&bytes](std::uint32_t value, int count) {
-    for (int i = 0; i < count; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-  };
-  tag("RIFF");
-  put(22852, 4);
-  tag("WAVE");
-  tag("fmt ");
-  for (std::uint32_t value : {16u, 0x10001u, 29761u, 59522u, 0x100002u}) put(value, 4);
-  tag("vrlx");
-  for (std::uint32_t value : {8u, 0x640072u, 0xa0000u}) put(value, 4);
-  tag("data");
-  for (std::uint32_t value : {22800u, 0x7fff0000u, 0x10000u}) put(value, 4);
+  std::vector<std::uint8_t> bytes = WavHeader();
+  for (std::uint8_t b : {0x00, 0x00, 0xff, 0x7f, 0x00, 0x00, 0x01, 0x00}) bytes.push_back(b);
   return bytes;
 }
 
