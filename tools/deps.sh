@@ -1,24 +1,57 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, testing and running need.
+# Installs the Debian 12 packages that one kind of work needs:
+#   tools/deps.sh run    building and running the program
+#   tools/deps.sh test   that, and everything the test command runs
 # Runs apt-get as root, or through sudo; does nothing when all are present.
+# It never removes or replaces an installed package: where a package would
+# displace one the machine has (pipewire-alsa conflicts with pulseaudio), it is
+# left out and the checks that need it are skipped.
 set -euo pipefail
-PACKAGES=(
+
+RUN=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev libxcb1-dev libasound2-dev
+)
+# The sound check plays into a private PipeWire, as Debian 12 desktops have it,
+# reached through ALSA's PipeWire route; it records with pw-record.
+SOUND=(pipewire pipewire-bin wireplumber dbus alsa-utils)
+SOUND_ROUTE=(pipewire-alsa)
+TEST=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xdotool x11-apps x11-utils imagemagick
-  pulseaudio pulseaudio-utils libasound2-plugins alsa-utils sox
+  "${SOUND[@]}" sox python3
   clang libclang-rt-14-dev llvm-14 valgrind
-  dpkg-dev desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin groff-base
-  hicolor-icon-theme
+  dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin
+  groff-base hicolor-icon-theme
 )
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+case "${1:-}" in
+  run) wanted=("${RUN[@]}") ;;
+  test)
+    wanted=("${RUN[@]}" "${TEST[@]}")
+    if installed pulseaudio && ! installed pipewire-alsa; then
+      echo "deps.sh: pulseaudio is installed and pipewire-alsa would replace it;" \
+        "leaving pipewire-alsa out (the recorded sound check will be skipped)" >&2
+    else
+      wanted+=("${SOUND_ROUTE[@]}")
+    fi
+    ;;
+  *)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
+
 missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+for p in "${wanted[@]}"; do
+  installed "$p" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+SUDO=()
+[ "$(id -u)" -ne 0 ] && SUDO=(sudo)
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${SUDO[@]}" apt-get update -qq
+# --no-remove: rather fail than take anything away from the user's system.
+"${SUDO[@]}" apt-get install -y -qq --no-install-recommends --no-remove "${missing[@]}"

@@ -22,7 +22,7 @@ first_found() {
   done
 }
 
-tools/deps.sh
+tools/deps.sh test
 cc=${CC:-$(first_found clang clang-14)}
 cxx=${CXX:-$(first_found clang++ clang++-14)}
 if [ -z "$cc" ] || [ -z "$cxx" ]; then

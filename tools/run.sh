@@ -2,7 +2,7 @@
 # Installs what is missing, builds, and starts Vorlantix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh
+tools/deps.sh run
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVLX_TESTS=OFF
 cmake --build build -j"$(nproc)"
 exec build/bin/vorlantix "$@"

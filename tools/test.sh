@@ -9,7 +9,7 @@
 # VLX_QUICK=1 stops after the test suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh
+tools/deps.sh test
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DVLX_SANITIZE=ON -DVLX_TESTS=ON
 cmake --build build-test -j"$(nproc)"

@@ -1,7 +1,7 @@
-// The real ALSA device, played into a private PulseAudio null sink and recorded
-// from its monitor. Needs the pulseaudio and pulseaudio-utils packages; where
-// the daemon cannot start, the stream plays into ALSA's "null" device instead
-// and the recording part is skipped.
+// The real ALSA device, played into a private PipeWire null sink and recorded
+// from it. Needs pipewire, wireplumber, pipewire-alsa and dbus; where the
+// server cannot start, the stream plays into ALSA's "null" device instead and
+// the recording part is skipped.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -54,7 +54,9 @@ class TChild {
       const std::string Entry = *E;
       if (!Overrides.count(Entry.substr(0, Entry.find('=')))) EnvStrings.push_back(Entry);
     }
-    for (const auto& [Key, Value] : Overrides) EnvStrings.push_back(Key + "=" + Value);
+    for (const auto& [Key, Value] : Overrides) {
+      if (!Value.empty()) EnvStrings.push_back(Key + "=" + Value);
+    }
     std::vector<char*> Argv, Envp;
     for (const auto& A : Args) Argv.push_back(const_cast<char*>(A.c_str()));
     Argv.push_back(nullptr);
@@ -109,14 +111,19 @@ bool Run(const std::vector<std::string>& Args, const TEnv& Env, double Seconds) 
   return Status && WIFEXITED(*Status) && WEXITSTATUS(*Status) == 0;
 }
 
-// Sets variables for this process and puts the old values back.
+// Sets variables for this process (an empty value removes one) and puts the
+// old values back.
 class TEnvScope {
  public:
   explicit TEnvScope(const TEnv& Vars) {
     for (const auto& [Key, Value] : Vars) {
       const char* Old = std::getenv(Key.c_str());
       Saved.emplace_back(Key, Old ? std::optional<std::string>(Old) : std::nullopt);
-      setenv(Key.c_str(), Value.c_str(), 1);
+      if (Value.empty()) {
+        unsetenv(Key.c_str());
+      } else {
+        setenv(Key.c_str(), Value.c_str(), 1);
+      }
     }
   }
   ~TEnvScope() {
@@ -133,76 +140,140 @@ class TEnvScope {
   std::vector<std::pair<std::string, std::optional<std::string>>> Saved;
 };
 
-// A PulseAudio daemon of its own with one null sink, "out", at the stream's rate.
-class TPulseNullSink {
+// A private PipeWire server, as Debian 12 desktops run it (session bus,
+// pipewire, WirePlumber), with one null sink, "vlx-out", at the stream's rate
+// and made the default, reached through ALSA's PipeWire route. Nothing of the
+// user's own sound server is touched: every socket lives in a private folder.
+class TPipeWireNullSink {
  public:
-  ~TPulseNullSink() {
-    Daemon.Stop();
+  ~TPipeWireNullSink() {
+    SessionManager.Stop();
+    Server.Stop();
+    Bus.Stop();
     std::error_code Ignored;
     if (!Dir.empty()) fs::remove_all(Dir, Ignored);
   }
 
   bool Start(std::string& Why) {
-    char Template[] = "/tmp/vlx-pulse-XXXXXX";
+    char Template[] = "/tmp/vlx-pipewire-XXXXXX";
     if (!mkdtemp(Template)) {
       Why = "no temporary directory";
       return false;
     }
     Dir = Template;
-    std::ofstream(Dir + "/client.conf") << "autospawn = no\n";
-    // libpulse, and with it the ALSA pulse plugin, finds the server through
-    // PULSE_SERVER; the rest keeps the daemon's files in the private directory.
+    fs::create_directories(Dir + "/config/pipewire/pipewire.conf.d");
+    std::ofstream(Dir + "/config/pipewire/pipewire.conf.d/rate.conf")
+        << "context.properties = {\n"
+           "  default.clock.rate = 29761\n"
+           "  default.clock.allowed-rates = [ 29761 ]\n"
+           "}\n";
+    // An empty value removes the variable: a PulseAudio server named by the
+    // user's environment must not take ALSA's default over.
     Env = {{"HOME", Dir},
            {"XDG_RUNTIME_DIR", Dir},
+           {"PIPEWIRE_RUNTIME_DIR", Dir},
            {"XDG_CONFIG_HOME", Dir + "/config"},
-           {"PULSE_RUNTIME_PATH", Dir + "/runtime"},
-           {"PULSE_CLIENTCONFIG", Dir + "/client.conf"},
-           {"PULSE_SERVER", "unix:" + Dir + "/native"}};
-    // Bounded by `timeout`, so a test process that dies without cleaning up
-    // leaves no daemon behind for long; `timeout` passes our SIGTERM on.
-    const std::vector<std::string> Args = {
-        "timeout",
-        "-k",
-        "5",
-        "300",
-        "pulseaudio",
-        "-n",
-        "--daemonize=no",
-        "--exit-idle-time=-1",
-        "--use-pid-file=no",
-        "--disable-shm=yes",
-        "--log-target=stderr",
-        "--load=module-native-protocol-unix auth-anonymous=1 socket=" + Dir + "/native",
-        "--load=module-null-sink sink_name=out rate=29761 format=s16le channels=1"};
-    if (!Daemon.Start(Args, Env, Dir + "/daemon.log")) {
-      Why = "pulseaudio cannot be started";
+           {"XDG_STATE_HOME", Dir + "/state"},
+           {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + Dir + "/bus"},
+           {"PULSE_SERVER", ""},
+           {"PIPEWIRE_REMOTE", ""}};
+    // Each bounded by `timeout`, so a test process that dies without cleaning
+    // up leaves nothing behind for long; `timeout` passes our SIGTERM on.
+    auto Bounded = [](std::vector<std::string> Args) {
+      Args.insert(Args.begin(), {"timeout", "-k", "5", "300"});
+      return Args;
+    };
+    if (!StartAndAwait(Bus,
+                       Bounded({"dbus-daemon", "--session", "--nofork", "--nosyslog",
+                                "--address=unix:path=" + Dir + "/bus"}),
+                       "bus", "dbus-daemon", Why) ||
+        !StartAndAwait(Server, Bounded({"pipewire"}), "pipewire-0", "pipewire", Why)) {
       return false;
     }
+    if (!SessionManager.Start(Bounded({"wireplumber"}), Env, Dir + "/wireplumber.log")) {
+      Why = "wireplumber cannot be started";
+      return false;
+    }
+    const std::string Sink =
+        "{ factory.name=support.null-audio-sink node.name=vlx-out media.class=Audio/Sink "
+        "object.linger=true audio.rate=29761 audio.channels=1 audio.position=[ MONO ] "
+        "monitor.channel-volumes=false }";
+    if (!Run({"timeout", "5", "pw-cli", "create-node", "adapter", Sink}, Env, 8)) {
+      Why = "pw-cli could not create the null sink";
+      return false;
+    }
+    // WirePlumber publishes the "default" metadata once it is up.
     const auto Deadline = TClock::now() + std::chrono::seconds(10);
-    while (TClock::now() < Deadline) {
-      if (Run({"timeout", "3", "pactl", "info"}, Env, 5)) {
-        // A fresh null sink holds back its first stream for about a second;
-        // a short silence gets that over with.
-        Run({"timeout", "0.6", "pacat", "--raw", "--rate=29761", "--channels=1", "--format=s16le",
-             "/dev/zero"},
-            Env, 5);
-        return true;
+    while (!Run({"timeout", "3", "pw-metadata", "0", "default.configured.audio.sink",
+                 R"({ "name": "vlx-out" })", "Spa:String:JSON"},
+                Env, 5)) {
+      if (TClock::now() >= Deadline || SessionManager.WaitFor(0.1)) {
+        Why = "wireplumber did not come up";
+        return false;
       }
-      if (Daemon.WaitFor(0.1)) break;  // it gave up
     }
-    std::ifstream Log(Dir + "/daemon.log");
-    std::string Line, Last;
-    while (std::getline(Log, Line)) {
-      if (!Line.empty()) Last = Line;
+    // ALSA's "pipewire" device exists only with the route installed. A fresh
+    // null sink holds back its first stream for a moment; a short silence
+    // gets that over with.
+    std::ofstream(Dir + "/silence.raw", std::ios::binary) << std::string(2 * 8192, '\0');
+    if (!Run({"timeout", "5", "aplay", "-q", "-D", "pipewire", "-t", "raw", "-f", "S16_LE", "-r",
+              "29761", "-c", "1", Dir + "/silence.raw"},
+             Env, 8)) {
+      Why = "ALSA has no route to PipeWire (package pipewire-alsa)";
+      return false;
     }
-    Why = "pulseaudio did not come up (" + Last + ")";
-    return false;
+    return true;
   }
 
   std::string Dir;
   TEnv Env;
-  TChild Daemon;
+  TChild Bus;
+  TChild Server;
+  TChild SessionManager;
+
+ private:
+  // Starts `Child` and waits until it has made its socket `Socket` in Dir.
+  bool StartAndAwait(TChild& Child, const std::vector<std::string>& Args, const std::string& Socket,
+                     const std::string& Name, std::string& Why) {
+    const std::string Log = Dir + "/" + Name + ".log";
+    if (!Child.Start(Args, Env, Log)) {
+      Why = Name + " cannot be started";
+      return false;
+    }
+    const auto Deadline = TClock::now() + std::chrono::seconds(10);
+    while (TClock::now() < Deadline) {
+      if (fs::exists(Dir + "/" + Socket)) return true;
+      if (Child.WaitFor(0.05)) break;  // it gave up
+    }
+    std::ifstream In(Log);
+    std::string Line, Last;
+    while (std::getline(In, Line)) {
+      if (!Line.empty()) Last = Line;
+    }
+    Why = Name + " did not come up (" + Last + ")";
+    return false;
+  }
 };
+
+// Records what reaches the null sink, raw 16-bit mono at the stream's rate.
+std::vector<std::string> RecordSink(const std::string& Path) {
+  return {"timeout",
+          "120",
+          "pw-record",
+          "--target",
+          "vlx-out",
+          "-P",
+          "{ stream.capture.sink=true }",
+          "--format",
+          "s16",
+          "--rate",
+          "29761",
+          "--channels",
+          "1",
+          "--latency",
+          "20ms",
+          Path};
+}
 
 // Holds the button until `Done` says so (asked at most every 20 ms), or until
 // the deadline, whichever comes first.
@@ -312,7 +383,7 @@ TEST(AlsaWaveDevice, HeldPeriodReachesTheSoundServerSampleForSample) {
   TScriptedDialogs Boxes;
   TSeamScope<TDialogService> DialogScope(Boxes);
 
-  TPulseNullSink Sink;
+  TPipeWireNullSink Sink;
   std::string Why;
   if (!Sink.Start(Why)) {
     TAlsaWaveDevice Null("null");
@@ -328,18 +399,21 @@ TEST(AlsaWaveDevice, HeldPeriodReachesTheSoundServerSampleForSample) {
   TEnvScope ProcessEnv(Sink.Env);
   const std::string Recording = Sink.Dir + "/recorded.raw";
   TChild Recorder;
-  ASSERT_TRUE(
-      Recorder.Start({"timeout", "120", "parec", "-d", "out.monitor", "--raw", "--format=s16le",
-                      "--rate=29761", "--channels=1", "--latency-msec=20"},
-                     Sink.Env, Recording));
+  ASSERT_TRUE(Recorder.Start(RecordSink(Recording), Sink.Env));
 
   // Wait for the recorder to deliver something (silence), so the stream's
   // start is not lost before the recording begins.
   const auto Deadline = TClock::now() + std::chrono::seconds(10);
-  while (TClock::now() < Deadline && fs::file_size(Recording) < 2 * 4096) {
+  // pw-record makes its file only once the stream runs.
+  auto Recorded = [&Recording] {
+    std::error_code Missing;
+    const auto Size = fs::file_size(Recording, Missing);
+    return Missing ? 0 : Size;
+  };
+  while (TClock::now() < Deadline && Recorded() < 2 * 4096) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  ASSERT_GE(fs::file_size(Recording), 2u * 4096) << "parec recorded nothing";
+  ASSERT_GE(Recorded(), 2u * 4096) << "pw-record recorded nothing";
 
   // The real device through the accessor, as the window will use it.
   ASSERT_EQ(TWaveDeviceService::Installed, nullptr);
@@ -386,14 +460,14 @@ TEST(AlsaWaveDevice, HeldPeriodReachesTheSoundServerSampleForSample) {
 // Processor time of a 3-second hold on the real device; not part of the normal
 // run. Run with --gtest_also_run_disabled_tests --gtest_filter='*ProcessorTime*'.
 TEST(AlsaWaveDevice, DISABLED_ProcessorTimeOfAThreeSecondHold) {
-  TPulseNullSink Sink;
+  TPipeWireNullSink Sink;
   std::string Why;
   if (!Sink.Start(Why)) GTEST_SKIP() << Why;
   TEnvScope ProcessEnv(Sink.Env);
   // A reader on the monitor keeps the null sink consuming from the start, as a
   // sound card would; without one it holds a new stream back for a second.
   TChild Reader;
-  ASSERT_TRUE(Reader.Start({"timeout", "120", "parec", "-d", "out.monitor", "--raw"}, Sink.Env));
+  ASSERT_TRUE(Reader.Start(RecordSink(Sink.Dir + "/ignored.raw"), Sink.Env));
   std::this_thread::sleep_for(std::chrono::seconds(1));
   TScriptedDialogs Boxes;
   TSeamScope<TDialogService> DialogScope(Boxes);

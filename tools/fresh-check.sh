@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Runs the README's commands on a brand-new Debian 12 with a desktop's sound:
+#   tools/fresh-check.sh [ROOT]
+# Makes a minimal Debian 12 root with debootstrap (plus git and
+# ca-certificates) in ROOT (default /var/tmp/vlx-fresh), installs the desktop
+# audio stack (pipewire-audio) as a Debian 12 desktop has it, clones this
+# repository's committed HEAD into it, then, inside the root:
+#   1. the run command (tools/run.sh) builds and starts the program;
+#   2. the test command (.ci/run) passes;
+#   3. neither removed or replaced an installed package.
+# Needs root and Debian's package mirror; takes 20 to 40 minutes. Not part of
+# .ci/run. VLX_KEEP_ROOT=1 keeps ROOT afterwards; VLX_MIRROR names a mirror.
+set -euo pipefail
+
+SRC=$(cd "$(dirname "$0")/.." && pwd)
+ROOT=${1:-/var/tmp/vlx-fresh}
+MIRROR=${VLX_MIRROR:-http://deb.debian.org/debian}
+SECURITY=${VLX_SECURITY_MIRROR:-http://deb.debian.org/debian-security}
+if [ "$(id -u)" -ne 0 ]; then
+  echo "fresh-check.sh: needs root (debootstrap, chroot, mount)" >&2
+  exit 2
+fi
+if [ -e "$ROOT" ]; then
+  echo "fresh-check.sh: $ROOT exists; remove it or name another" >&2
+  exit 2
+fi
+if ! command -v debootstrap >/dev/null; then
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap
+fi
+
+# Processes whose root is ROOT: the only ones this script may stop.
+stop_root_processes() {
+  local p
+  for p in /proc/[0-9]*; do
+    [ "$(readlink "$p/root" 2>/dev/null)" = "$ROOT" ] && kill -9 "${p#/proc/}" 2>/dev/null
+  done
+  return 0
+}
+cleanup() {
+  stop_root_processes
+  # Lazily, so that a process left running inside cannot keep a mount alive;
+  # only an unmounted tree is ever removed.
+  umount -R -l "$ROOT/proc" "$ROOT/sys" "$ROOT/dev" 2>/dev/null || true
+  if [ "${VLX_KEEP_ROOT:-0}" != 1 ] && ! grep -q " $ROOT/" /proc/mounts; then
+    rm -rf "$ROOT"
+  fi
+}
+trap cleanup EXIT
+
+in_root() {
+  chroot "$ROOT" /usr/bin/env -i HOME=/root LANG=C.UTF-8 CI=true \
+    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+    DEBIAN_FRONTEND=noninteractive "$@"
+}
+packages() { in_root dpkg-query -W -f="\${Package}\n" | sort; }
+step() { printf '\n=== %s (%ss)\n' "$1" "$((SECONDS - START))"; }
+START=$SECONDS
+
+step "debootstrap bookworm into $ROOT"
+debootstrap --variant=minbase --include=git,ca-certificates bookworm "$ROOT" "$MIRROR" >"$ROOT.debootstrap.log" 2>&1 ||
+  {
+    tail -20 "$ROOT.debootstrap.log"
+    exit 1
+  }
+rm -f "$ROOT.debootstrap.log"
+cat >"$ROOT/etc/apt/sources.list" <<EOF
+deb $MIRROR bookworm main
+deb $MIRROR bookworm-updates main
+deb $SECURITY bookworm-security main
+EOF
+cp /etc/resolv.conf "$ROOT/etc/resolv.conf"
+mount -t proc proc "$ROOT/proc"
+mount -t sysfs sysfs "$ROOT/sys"
+mount --rbind /dev "$ROOT/dev"
+mount --make-rslave "$ROOT/dev"
+
+step "the desktop's sound stack: pipewire-audio"
+in_root apt-get update -qq
+in_root apt-get install -y -qq pipewire-audio >/dev/null
+packages >"$ROOT/before.txt"
+
+step "clone $(git -C "$SRC" rev-parse --short HEAD)"
+git clone -q "$SRC" "$ROOT/work/vorlantix"
+
+results=()
+step "run command: tools/run.sh"
+# run.sh ends by starting the program: it passes when the program is still
+# up a few seconds after it appeared.
+in_root bash -c 'cd /work/vorlantix && QT_QPA_PLATFORM=offscreen tools/run.sh' >"$ROOT/run.log" 2>&1 &
+runner=$!
+started=""
+for _ in $(seq 1800); do
+  if grep -qs build/bin/vorlantix "$ROOT"/proc/[0-9]*/cmdline; then
+    started=yes
+    break
+  fi
+  kill -0 "$runner" 2>/dev/null || break
+  sleep 1
+done
+if [ -n "$started" ] && sleep 3 && kill -0 "$runner" 2>/dev/null; then
+  results+=("PASS  run command builds and starts the program")
+else
+  results+=("FAIL  run command builds and starts the program (see below)")
+  tail -20 "$ROOT/run.log"
+fi
+stop_root_processes
+wait "$runner" 2>/dev/null || true
+
+step "test command: bash .ci/run"
+if in_root bash -c 'cd /work/vorlantix && bash .ci/run' >"$ROOT/ci.log" 2>&1; then
+  results+=("PASS  .ci/run exits 0")
+else
+  results+=("FAIL  .ci/run exits $?")
+fi
+grep -E '^[0-9]+% tests passed|^[0-9]+ passed, [0-9]+ failed|^tests: |Skipped|\*\*\*Failed|ERROR SUMMARY|Done [0-9]+ runs' "$ROOT/ci.log" || true
+tail -5 "$ROOT/ci.log"
+
+packages >"$ROOT/after.txt"
+gone=$(comm -23 "$ROOT/before.txt" "$ROOT/after.txt")
+if [ -z "$gone" ]; then
+  results+=("PASS  no package removed or replaced")
+else
+  results+=("FAIL  packages removed: $(echo "$gone" | tr '\n' ' ')")
+fi
+
+printf '\n=== fresh Debian 12 check, %s s\n' "$((SECONDS - START))"
+printf '%s\n' "${results[@]}"
+! printf '%s\n' "${results[@]}" | grep -q '^FAIL'
