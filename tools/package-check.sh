@@ -206,12 +206,12 @@ else
   fail "desktop-file-validate" "not installed (Debian package desktop-file-utils)"
 fi
 check "desktop entry Name" desktop_key_is "$DESKTOP" Name Vorlantix
-check "desktop entry Exec starts the installed program" desktop_key_is "$DESKTOP" Exec vorlantix
+check "desktop entry Exec starts the installed program with the file" \
+  desktop_key_is "$DESKTOP" Exec 'vorlantix %f'
 check "desktop entry Icon names the installed icon" desktop_key_is "$DESKTOP" Icon vorlantix
 check "desktop entry Categories" desktop_key_is "$DESKTOP" Categories 'AudioVideo;Audio;'
-# The program opens no file named on its command line, so the entry claims no
-# file type: a file manager must not offer it for opening designs.
-check "desktop entry claims no file type" desktop_key_is "$DESKTOP" MimeType ""
+# A file manager offers the program for designs and opens them with it.
+check "desktop entry claims the design type" desktop_key_is "$DESKTOP" MimeType "$MIME_TYPE;"
 
 echo "== icons"
 for size in 32 64 128; do
@@ -342,9 +342,8 @@ if have update-mime-database; then
   fi
 fi
 if have update-desktop-database; then
-  # The entry opens no file, so the desktop must not offer it for designs.
-  check "the desktop database does not offer the program for designs" \
-    lacks /usr/share/applications/mimeinfo.cache vorlantix.desktop
+  check "the desktop database offers the program for designs" \
+    contains /usr/share/applications/mimeinfo.cache "$MIME_TYPE=vorlantix.desktop;"
 fi
 if [ -f /usr/share/icons/hicolor/icon-theme.cache ] && have gtk-update-icon-cache; then
   check "hicolor-icon-theme trigger cached the icon" grep -qa vorlantix /usr/share/icons/hicolor/icon-theme.cache

@@ -5,6 +5,8 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <ostream>
 #include <type_traits>
 
 #include "About.h"
@@ -144,6 +146,11 @@ int TruncInt(double Value) {
 
 void ShowFileMessage(const std::string& Text) {
   Dialogs().MessageBox(Text, AppTitle, MB_OK | MB_ICONEXCLAMATION);
+}
+
+std::string CannotStartMessage(const std::string& Command, const std::string& Reason) {
+  return "Unable to start the host program '" + Command + "'.\n\n" +
+         (Reason.empty() ? std::string("It could not be started.") : Reason + ".");
 }
 
 }  // namespace
@@ -436,8 +443,8 @@ bool TMainForm::WriteDocument(const std::string& Path) {
   return false;
 }
 
-bool TMainForm::ReadDocument(const std::string& Path) {
-  switch (::ReadDocument(Path, Waves[0], Waves[1])) {
+bool TMainForm::ReadDocument(const std::string& Path, std::string* Reason) {
+  switch (::ReadDocument(Path, Waves[0], Waves[1], Reason)) {
     case TReadOutcome::Accepted:
       return true;
     case TReadOutcome::NewerVersion:
@@ -470,11 +477,46 @@ void TMainForm::NewClick(TObject*) {
 
 void TMainForm::OpenClick(TObject*) {
   OpenDialog->FileName.clear();
+  OpenDialog->InitialDir = DocumentFolder();
   if (!OpenDialog->Execute()) return;
-  if (!ReadDocument(OpenDialog->FileName)) return;
+  OpenDocument(OpenDialog->FileName);
+}
+
+bool TMainForm::OpenDocument(const std::string& Path, std::string* Reason) {
+  if (!ReadDocument(Path, Reason)) return false;
   SelectedNode = 1;
   UpdateKnobs();
-  FileName = OpenDialog->FileName;
+  FileName = Path;
+  return true;
+}
+
+std::string TMainForm::DocumentFolder() const {
+  return FileName.empty() ? std::string() : std::filesystem::path(FileName).parent_path().string();
+}
+
+std::optional<int> TMainForm::OpenFromCommandLine(const std::vector<std::string>& Arguments,
+                                                  std::ostream& Out, std::ostream& Err) {
+  static constexpr const char* Usage = "usage: vorlantix [DESIGN.vlx]";
+  if (Arguments.empty()) return std::nullopt;
+  if (Arguments.size() == 1 && (Arguments[0] == "--help" || Arguments[0] == "-h")) {
+    Out << Usage << "\n";
+    return 0;
+  }
+  if (Arguments.size() > 1 || (Arguments[0].size() > 1 && Arguments[0][0] == '-')) {
+    Err << Usage << "\n";
+    return 2;
+  }
+  const std::string& Given = Arguments[0];
+  // Absolute, so that Save, the dialogs' folder and Upload's file name do not
+  // depend on the directory the program was started in.
+  std::error_code Ignored;
+  const std::string Path = std::filesystem::absolute(Given, Ignored).lexically_normal().string();
+  std::string Reason;
+  if (!OpenDocument(Path.empty() ? Given : Path, &Reason)) {
+    if (Reason.empty()) Reason = "not opened";
+    Err << "vorlantix: '" << Given << "': " << Reason << "\n";
+  }
+  return std::nullopt;
 }
 
 void TMainForm::SaveClick(TObject* Sender) {
@@ -487,6 +529,7 @@ void TMainForm::SaveClick(TObject* Sender) {
 
 void TMainForm::SaveAsClick(TObject*) {
   SaveDialog->FileName.clear();
+  SaveDialog->InitialDir = DocumentFolder();
   if (!SaveDialog->Execute()) return;
   if (SaveDialog->FilterIndex == 2) {
     WriteWav(SaveDialog->FileName);
@@ -520,5 +563,7 @@ void TMainForm::UploadClick(TObject*) {
   }
   const std::string Path = *TempDir + UploadFileName(FileName);
   if (!WriteWav(Path)) return;
-  Shell().ShellExecuteOpen(Command, {Path, "/DEL"});
+  // The desktop would have said so itself; a launcher here cannot, so we do.
+  const TLaunchResult Launch = Shell().ShellExecuteOpen(Command, {Path, "/DEL"});
+  if (!Launch.Started) ShowFileMessage(CannotStartMessage(Command, Launch.Error));
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "Forms.h"
 #include "Nodes.h"
@@ -94,12 +97,23 @@ class TMainForm : public TForm {
 
   void LoadDefaultDesign();
   bool WriteDocument(const std::string& Path);
-  bool ReadDocument(const std::string& Path);
+  // When Reason is given it receives why a document was not taken.
+  bool ReadDocument(const std::string& Path, std::string* Reason = nullptr);
   bool WriteWav(const std::string& Path);
+
+  // Open without its dialog: read Path, select node 1, take Path as the name.
+  bool OpenDocument(const std::string& Path, std::string* Reason = nullptr);
+  // The program's command line less what Qt took: an optional design to open
+  // as Open would; a refused design is reported in one line on Err. Returns
+  // the status to exit with instead of starting (help, wrong usage), if any.
+  std::optional<int> OpenFromCommandLine(const std::vector<std::string>& Arguments,
+                                         std::ostream& Out, std::ostream& Err);
 
  private:
   void BuildLayout();
   void Select(const TNode* Node);
+  // Where file dialogs start: the current document's folder, if any.
+  std::string DocumentFolder() const;
 };
 
 extern TMainForm* MainForm;

@@ -1,4 +1,5 @@
 #include <exception>
+#include <iostream>
 
 #include "About.h"
 #include "Application.h"
@@ -12,6 +13,8 @@ int main(int argc, char** argv) {
   PreferX11Platform();
   try {
     TApplication App(argc, argv);
+    // Lets a Wayland compositor match the window with the menu entry and its icon.
+    App.setDesktopFileName(QStringLiteral("vorlantix"));
     try {
       App.Initialize();
       App.CreateForm(MainForm);
@@ -20,6 +23,12 @@ int main(int argc, char** argv) {
       App.CreateForm(AboutForm);
       App.CreateForm(Message01Form);
       App.CreateForm(Message02Form);
+      // Qt has taken its own options out of argv by now.
+      const std::vector<std::string> Arguments(argv + 1, argv + argc);
+      if (const auto Status = MainForm->OpenFromCommandLine(Arguments, std::cout, std::cerr)) {
+        App.DestroyForms();
+        return *Status;
+      }
       App.Run();
     } catch (const std::exception& E) {
       App.ShowException(E);

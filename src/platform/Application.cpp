@@ -1,6 +1,8 @@
 #include "Application.h"
 
 #include <QEvent>
+#include <QFile>
+#include <QIcon>
 #include <QWidget>
 
 #include "Dialogs.h"
@@ -61,6 +63,15 @@ class TMainFormWatch : public QObject {
 
 TApplication::TApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {
   Application = this;
+}
+
+void TApplication::Initialize() {
+  QIcon Icon;
+  for (const int Size : {32, 64, 128}) {
+    const QString Name = QStringLiteral(":/icons/application-%1.png").arg(Size);
+    if (QFile::exists(Name)) Icon.addFile(Name, QSize(Size, Size));
+  }
+  if (!Icon.isNull()) setWindowIcon(Icon);
 }
 
 TApplication::~TApplication() {

@@ -20,7 +20,9 @@ class TApplication : public QApplication {
   const std::string& Title() const { return FTitle; }
   void SetTitle(const std::string& Title) { FTitle = Title; }
 
-  void Initialize() {}
+  // Gives every window the application's icon from the embedded resources
+  // (":/icons/application-SIZE.png"), as task bars and switchers show it.
+  void Initialize();
   // Creates a form owned by the application into Reference; the first one
   // created is the main form. Forms are destroyed in reverse order of creation
   // when the application ends.

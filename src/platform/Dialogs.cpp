@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -91,6 +92,8 @@ class TRealDialogs : public TDialogService {
                      [&Dialog, &Filters, SuffixFor](const QString& F) {
                        Dialog.setDefaultSuffix(SuffixFor(Filters.indexOf(F)));
                      });
+    const QString Folder = QString::fromStdString(Request.InitialDir);
+    Dialog.setDirectory(!Folder.isEmpty() && QDir(Folder).exists() ? Folder : QDir::homePath());
     if (!Request.FileName.empty()) Dialog.selectFile(QString::fromStdString(Request.FileName));
     if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return std::nullopt;
     TFileDialogResult Result;

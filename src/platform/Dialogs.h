@@ -32,6 +32,9 @@ struct TFileDialogRequest {
   int FilterIndex = 1;  // 1-based, as the filter string counts its types
   std::string DefaultExt;
   std::string FileName;  // initial contents of the name field
+  // The folder shown first; empty (or gone) means the home folder, never the
+  // working directory, which means nothing to a program started from a menu.
+  std::string InitialDir;
 };
 
 struct TFileDialogResult {

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QShowEvent>
+#include <filesystem>
 
 TForm::TForm(QWidget* Owner) : QWidget(Owner, Qt::Window) {
   setProperty("ModalResult", mrNone);
@@ -157,9 +158,11 @@ bool TFileDialog::Execute() {
   Request.FilterIndex = FilterIndex;
   Request.DefaultExt = DefaultExt;
   Request.FileName = FileName;
+  Request.InitialDir = InitialDir.empty() ? LastFolder : InitialDir;
   const auto Result = Dialogs().ExecuteFileDialog(Request);
   if (!Result) return false;
   FileName = Result->FileName;
+  LastFolder = std::filesystem::path(FileName).parent_path().string();
   FilterIndex = Result->FilterIndex;
   return true;
 }

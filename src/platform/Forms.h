@@ -133,7 +133,12 @@ class TFileDialog : public QObject {
   int FilterIndex = 1;
   std::string DefaultExt;
   std::string FileName;
+  // The folder to start in; when empty, the folder of the last file chosen in
+  // any file dialog of this run, else the home folder.
+  std::string InitialDir;
   bool Execute();
+
+  static inline std::string LastFolder;
 
  private:
   bool Save;

@@ -13,12 +13,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
 namespace {
 
 bool IsExecutableFile(const std::string& Path) {
   struct stat Info {};
   return ::stat(Path.c_str(), &Info) == 0 && S_ISREG(Info.st_mode) &&
          ::access(Path.c_str(), X_OK) == 0;
+}
+
+// A compiled program that lacks the run bit: no desktop application opens it
+// either, so handing it to the opener would fail out of sight.
+bool IsUnrunnableBinary(const std::string& Path) {
+  char Magic[4] = {};
+  std::ifstream In(Path, std::ios::binary);
+  return In.read(Magic, sizeof Magic) &&
+         std::memcmp(Magic,
+                     "\x7f"
+                     "ELF",
+                     4) == 0 &&
+         !IsExecutableFile(Path);
 }
 
 bool LooksLikeUrl(const std::string& Text) {
@@ -29,29 +46,33 @@ bool LooksLikeUrl(const std::string& Text) {
 
 // QProcess::startDetached forks twice and reaps the intermediate child, so the
 // started program never lingers as our zombie.
-bool StartDetached(const QString& Program, const QStringList& Arguments) {
+TLaunchResult StartDetached(const QString& Program, const QStringList& Arguments) {
   QProcess Process;
   Process.setProgram(Program);
   Process.setArguments(Arguments);
   // The program must not read our terminal.
   Process.setStandardInputFile(QProcess::nullDevice());
-  return Process.startDetached();
+  if (Process.startDetached()) return {true, {}};
+  return {false, Process.errorString().toStdString()};
 }
 
-bool OpenWithDesktop(const std::string& Target) {
+TLaunchResult OpenWithDesktop(const std::string& Target) {
   const QString Arg = QString::fromStdString(Target);
   const QString Opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
   if (!Opener.isEmpty()) return StartDetached(Opener, {Arg});
   // Without xdg-open the platform plug-in may still know the desktop's opener.
-  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
   const QUrl Url = LooksLikeUrl(Target) ? QUrl(Arg) : QUrl::fromLocalFile(Arg);
-  return QDesktopServices::openUrl(Url);
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) &&
+      QDesktopServices::openUrl(Url)) {
+    return {true, {}};
+  }
+  return {false, "The desktop has no program to open it (xdg-open is not installed)"};
 }
 
 class TRealShell : public TShellService {
  public:
-  bool ShellExecuteOpen(const std::string& File,
-                        const std::vector<std::string>& Parameters) override {
+  TLaunchResult ShellExecuteOpen(const std::string& File,
+                                 const std::vector<std::string>& Parameters) override {
     const TOpenPlan Plan = PlanOpen(File);
     switch (Plan.Kind) {
       case TOpenPlan::TKind::Program: {
@@ -64,12 +85,12 @@ class TRealShell : public TShellService {
       case TOpenPlan::TKind::Nothing:
         break;
     }
-    return false;
+    return {false, Plan.Error};
   }
 
   bool OpenURL(const std::string& Url) override {
     if (Url.empty()) return false;
-    return OpenWithDesktop(Url);
+    return OpenWithDesktop(Url).Started;
   }
 };
 
@@ -82,6 +103,7 @@ TShellService& Shell() {
 
 TOpenPlan PlanOpen(const std::string& File) {
   TOpenPlan Plan;
+  Plan.Error = std::strerror(ENOENT);
   if (File.empty()) return Plan;
   if (File.find('/') == std::string::npos) {
     // A bare name is a command, looked up on PATH as a shell would; never in
@@ -95,6 +117,10 @@ TOpenPlan PlanOpen(const std::string& File) {
   }
   const QFileInfo Info(QString::fromStdString(File));
   if (Info.exists()) {
+    if (IsUnrunnableBinary(Info.absoluteFilePath().toStdString())) {
+      Plan.Error = std::strerror(EACCES);
+      return Plan;
+    }
     const std::string Absolute = Info.absoluteFilePath().toStdString();
     const bool Runnable = File.find('/') != std::string::npos && IsExecutableFile(Absolute);
     Plan.Kind = Runnable ? TOpenPlan::TKind::Program : TOpenPlan::TKind::Opener;
@@ -108,10 +134,10 @@ TOpenPlan PlanOpen(const std::string& File) {
   return Plan;
 }
 
-bool TScriptedShell::ShellExecuteOpen(const std::string& File,
-                                      const std::vector<std::string>& Parameters) {
+TLaunchResult TScriptedShell::ShellExecuteOpen(const std::string& File,
+                                               const std::vector<std::string>& Parameters) {
   Calls.push_back({TShellCall::TKind::Open, File, Parameters});
-  return Result;
+  return {Result, Result ? std::string() : Error};
 }
 
 bool TScriptedShell::OpenURL(const std::string& Url) {

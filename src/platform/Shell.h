@@ -5,6 +5,13 @@
 
 #include "Seam.h"
 
+// What a launch came to: started, or the reason it could not be, in words fit
+// for the user ("No such file or directory").
+struct TLaunchResult {
+  bool Started = false;
+  std::string Error;
+};
+
 // Starts programs and opens documents and web addresses as the desktop would.
 class TShellService {
  public:
@@ -15,10 +22,10 @@ class TShellService {
   // (no shell ever sees them) in the current working directory. Any other
   // existing file (a document, a script without the run bit, a directory) and
   // a URL go to the desktop's opener, which takes the file alone: parameters
-  // cannot be passed to a document. Nothing is waited for. Returns whether
-  // something was started; a missing file starts nothing.
-  virtual bool ShellExecuteOpen(const std::string& File,
-                                const std::vector<std::string>& Parameters) = 0;
+  // cannot be passed to a document. Nothing is waited for. A missing file, or
+  // a program that cannot be run, starts nothing and says why.
+  virtual TLaunchResult ShellExecuteOpen(const std::string& File,
+                                         const std::vector<std::string>& Parameters) = 0;
   // Hands the address to the desktop's opener.
   virtual bool OpenURL(const std::string& Url) = 0;
 
@@ -28,11 +35,12 @@ class TShellService {
 TShellService& Shell();
 
 // How ShellExecuteOpen treats a file: start Target itself with the parameters,
-// hand Target to the desktop's opener, or do nothing.
+// hand Target to the desktop's opener, or do nothing for the reason Error.
 struct TOpenPlan {
   enum class TKind { Nothing, Program, Opener };
   TKind Kind = TKind::Nothing;
   std::string Target;
+  std::string Error;
 };
 
 TOpenPlan PlanOpen(const std::string& File);
@@ -47,10 +55,11 @@ struct TShellCall {
 // Records what would have started and answers Result.
 class TScriptedShell : public TShellService {
  public:
-  bool ShellExecuteOpen(const std::string& File,
-                        const std::vector<std::string>& Parameters) override;
+  TLaunchResult ShellExecuteOpen(const std::string& File,
+                                 const std::vector<std::string>& Parameters) override;
   bool OpenURL(const std::string& Url) override;
 
   std::vector<TShellCall> Calls;
   bool Result = true;
+  std::string Error;  // the reason given when Result is false
 };

@@ -1,6 +1,11 @@
+#include <QDir>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <sstream>
 
 #include "AppFixture.h"
 #include "Filewrite.h"
@@ -20,6 +25,11 @@ class DocumentCommandTest : public AppFixture {
     Dialogs.FileAnswers.push_back(TFileDialogResult{Path, FilterIndex});
   }
   std::vector<TDialogCall> FileDialogs() const { return Calls(TDialogCall::TKind::FileDialog); }
+  std::string FolderOf(const char* Name) const { return Dir.filePath(Name).toStdString(); }
+
+  // The folder last used belongs to the run, not to one window.
+  void SetUp() override { TFileDialog::LastFolder.clear(); }
+  void TearDown() override { TFileDialog::LastFolder.clear(); }
 
   QTemporaryDir Dir;
 };
@@ -201,6 +211,86 @@ TEST_F(DocumentCommandTest, ExportingIntoAMissingFolderNamesThePathAndLeavesNoFi
   EXPECT_FALSE(QFile::exists(QString::fromStdString(Bad)));
   EXPECT_FALSE(Main->WriteWav(""));
   EXPECT_EQ(Dialogs.MessageBoxes().back().Text, CannotCreateText(""));
+}
+
+// Dialogs start in the document's folder, else where the last file was chosen
+// in this run, else (an empty folder) at home; never in the working directory.
+TEST_F(DocumentCommandTest, FileDialogsStartWhereTheUserWorks) {
+  QDir(Dir.path()).mkpath("songs");
+  QDir(Dir.path()).mkpath("exports");
+  const std::string Songs = FolderOf("songs");
+  const std::string Exports = FolderOf("exports");
+
+  Main->OpenClick(nullptr);  // cancelled
+  ChooseFile(Exports + "/a.wav", 2);
+  Main->SaveAsClick(nullptr);  // still untitled
+  Main->SaveAsClick(nullptr);  // cancelled
+  ChooseFile(Songs + "/b.vlx");
+  Main->SaveAsClick(nullptr);  // titled in songs
+  ChooseFile(Exports + "/c.wav", 2);
+  Main->SaveAsClick(nullptr);
+  Main->OpenClick(nullptr);
+  Main->NewClick(nullptr);
+  Main->OpenClick(nullptr);
+
+  std::vector<std::string> Started;
+  for (const auto& C : FileDialogs()) Started.push_back(C.File.InitialDir);
+  EXPECT_EQ(Started, (std::vector<std::string>{"", "", Exports, Exports, Songs, Songs, Exports}));
+}
+
+class CommandLineTest : public DocumentCommandTest {
+ protected:
+  std::optional<int> Start(const std::vector<std::string>& Arguments) {
+    return Main->OpenFromCommandLine(Arguments, Out, Err);
+  }
+  std::ostringstream Out;
+  std::ostringstream Err;
+};
+
+TEST_F(CommandLineTest, ADesignNamedAtStartOpensAsOpenWouldWithItsAbsolutePath) {
+  const std::string Path = PathOf("start.vlx");
+  Main->Waves[1]->SetY(2, -9);
+  ASSERT_TRUE(Main->WriteDocument(Path));
+  Main->NewClick(nullptr);
+  Main->RightClick(nullptr);
+
+  const std::filesystem::path Previous = std::filesystem::current_path();
+  std::filesystem::current_path(Dir.path().toStdString());
+  const auto Status = Start({"start.vlx"});
+  std::filesystem::current_path(Previous);
+
+  EXPECT_FALSE(Status.has_value());
+  EXPECT_EQ(Main->FileName, Path);
+  EXPECT_EQ(Main->SelectedNode, 1);
+  EXPECT_EQ(Main->Waves[1]->Find(2)->Y, -9);
+  EXPECT_EQ(Err.str(), "");
+  EXPECT_TRUE(Dialogs.Calls.empty());
+}
+
+TEST_F(CommandLineTest, ARefusedDesignKeepsTheDefaultAndSaysWhyInOneLine) {
+  const std::string Wav = PathOf("not a design.vlx");
+  ASSERT_TRUE(Main->WriteWav(Wav));
+  for (const std::string& Bad : {Wav, PathOf("missing.vlx")}) {
+    Err.str("");
+    EXPECT_FALSE(Start({Bad}).has_value());
+    EXPECT_TRUE(Main->FileName.empty());
+    EXPECT_EQ(Main->Waves[0]->Find(2)->Y, 27);
+    const std::string Line = Err.str();
+    EXPECT_EQ(Line.rfind("vorlantix: '" + Bad + "': ", 0), 0u) << Line;
+    EXPECT_GT(Line.size(), ("vorlantix: '" + Bad + "': \n").size()) << "no reason given";
+    EXPECT_EQ(std::count(Line.begin(), Line.end(), '\n'), 1) << Line;
+  }
+  EXPECT_TRUE(Dialogs.Calls.empty());
+}
+
+TEST_F(CommandLineTest, HelpAndWrongUsageEndBeforeTheWindowShows) {
+  EXPECT_FALSE(Start({}).has_value());
+  EXPECT_EQ(Start({"--help"}), 0);
+  EXPECT_EQ(Out.str(), "usage: vorlantix [DESIGN.vlx]\n");
+  EXPECT_EQ(Start({"a.vlx", "b.vlx"}), 2);
+  EXPECT_EQ(Start({"--bogus"}), 2);
+  EXPECT_EQ(Err.str(), "usage: vorlantix [DESIGN.vlx]\nusage: vorlantix [DESIGN.vlx]\n");
+  EXPECT_TRUE(Main->FileName.empty());
 }
 
 }  // namespace

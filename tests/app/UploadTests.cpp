@@ -174,13 +174,22 @@ TEST_F(UploadTest, TheRealHostReceivesTheExportUnchanged) {
   EXPECT_EQ(ReadBytes(Out + "/file"), ReadBytes(Export));
 }
 
-TEST_F(UploadTest, ACommandThatDoesNotExistStartsNothingAndTheProgramGoesOn) {
-  Register("Command=" + Root.filePath("no such host").toStdString() + "\nMajorVersion=9\n");
+// The real launcher again: the file is written, then the failed start is
+// reported under the program's title, naming the command and the reason.
+TEST_F(UploadTest, ACommandThatCannotStartIsReportedAfterTheFileIsWritten) {
+  const std::string Host = Root.filePath("no such host").toStdString();
+  Register("Command=" + Host + "\nMajorVersion=9\n");
   TShellService* Scripted = TShellService::Installed;
   TShellService::Installed = nullptr;
   EXPECT_NO_THROW(Main->UploadClick(nullptr));
   TShellService::Installed = Scripted;
-  EXPECT_TRUE(Dialogs.MessageBoxes().empty());
+  EXPECT_EQ(ReadBytes(TempDir() + "Vorlantix.wav").size(), 22860u);
+  const auto Boxes = Dialogs.MessageBoxes();
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes[0].Text,
+            "Unable to start the host program '" + Host + "'.\n\nNo such file or directory.");
+  EXPECT_EQ(Boxes[0].Caption, "Vorlantix");
+  EXPECT_EQ(Boxes[0].Flags, MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace

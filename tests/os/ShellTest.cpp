@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -66,7 +68,7 @@ TEST_F(ShellTest, HostReceivesPathWithBlanksAndSwitchAsTwoArguments) {
   const std::string Wav = WavLikeBytes();
   const fs::path File = MakeFile("temp dir with blanks/my bell; $(id) `id` 'q' & c|d.wav", Wav,
                                  fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_TRUE(Shell().ShellExecuteOpen(StandinHost.string(), {File.string(), "/DEL"}));
+  EXPECT_TRUE(Shell().ShellExecuteOpen(StandinHost.string(), {File.string(), "/DEL"}).Started);
   ASSERT_TRUE(WaitForFile(Out / "done"));
   EXPECT_EQ(ReadArgs(Out), (std::vector<std::string>{StandinHost.string(), File.string(), "/DEL"}));
   EXPECT_EQ(ReadBytes(Out / "file"), Wav);
@@ -78,7 +80,7 @@ TEST_F(ShellTest, HostReceivesPathWithBlanksAndSwitchAsTwoArguments) {
 TEST_F(ShellTest, BareCommandNameIsFoundOnPath) {
   PutOnPath("vlx-host-by-name");
   const fs::path File = MakeFile("x.wav", "xyz", fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_TRUE(Shell().ShellExecuteOpen("vlx-host-by-name", {File.string(), "/DEL"}));
+  EXPECT_TRUE(Shell().ShellExecuteOpen("vlx-host-by-name", {File.string(), "/DEL"}).Started);
   ASSERT_TRUE(WaitForFile(Out / "done"));
   EXPECT_EQ(ReadArgs(Out), (std::vector<std::string>{(PathDir / "vlx-host-by-name").string(),
                                                      File.string(), "/DEL"}));
@@ -89,7 +91,7 @@ TEST_F(ShellTest, DocumentGoesToTheDesktopOpenerAlone) {
   PutOnPath("xdg-open");
   const fs::path Doc =
       MakeFile("notes dir/read me.txt", "hello", fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_TRUE(Shell().ShellExecuteOpen(Doc.string(), {"/tmp/x.wav", "/DEL"}));
+  EXPECT_TRUE(Shell().ShellExecuteOpen(Doc.string(), {"/tmp/x.wav", "/DEL"}).Started);
   ASSERT_TRUE(WaitForFile(Out / "done"));
   EXPECT_EQ(ReadArgs(Out),
             (std::vector<std::string>{(PathDir / "xdg-open").string(), Doc.string()}));
@@ -106,16 +108,25 @@ TEST_F(ShellTest, WebAddressGoesToTheDesktopOpenerUnchanged) {
   EXPECT_TRUE(HasNoChildren());
 }
 
-TEST_F(ShellTest, MissingCommandStartsNothingAndDoesNotThrow) {
+TEST_F(ShellTest, ACommandThatCannotStartStartsNothingAndSaysWhy) {
   PutOnPath("xdg-open");
-  bool Started = true;
-  EXPECT_NO_THROW(Started = Shell().ShellExecuteOpen((Base / "no such dir/host").string(),
-                                                     {"/tmp/x.wav", "/DEL"}));
-  EXPECT_FALSE(Started);
-  EXPECT_NO_THROW(Started = Shell().ShellExecuteOpen("vlx-no-such-command", {"/DEL"}));
-  EXPECT_FALSE(Started);
-  EXPECT_NO_THROW(Started = Shell().ShellExecuteOpen("", {}));
-  EXPECT_FALSE(Started);
+  // The stand-in's own bytes without the run bit: a program no one can start.
+  std::ifstream In(StandinHost, std::ios::binary);
+  const std::string Elf((std::istreambuf_iterator<char>(In)), {});
+  const fs::path Unrunnable =
+      MakeFile("bin dir/host", Elf, fs::perms::owner_read | fs::perms::owner_write);
+  const std::vector<std::pair<std::string, std::string>> Cases = {
+      {(Base / "no such dir/host").string(), "No such file or directory"},
+      {"vlx-no-such-command", "No such file or directory"},
+      {"", "No such file or directory"},
+      {Unrunnable.string(), "Permission denied"}};
+  for (const auto& [Command, Reason] : Cases) {
+    TLaunchResult Launch{true, {}};
+    EXPECT_NO_THROW(Launch = Shell().ShellExecuteOpen(Command, {"/tmp/x.wav", "/DEL"}));
+    EXPECT_FALSE(Launch.Started) << Command;
+    EXPECT_EQ(Launch.Error, Reason) << Command;
+  }
+  EXPECT_FALSE(fs::exists(Out / "done"));
   EXPECT_TRUE(HasNoChildren());
 }
 
@@ -170,7 +181,7 @@ TEST(ScriptedShellTest, RecordsCallsWhileInstalledOnly) {
   Scripted.Result = false;
   {
     TSeamScope<TShellService> Scope(Scripted);
-    EXPECT_FALSE(Shell().ShellExecuteOpen("/opt/host", {"/tmp/a b.wav", "/DEL"}));
+    EXPECT_FALSE(Shell().ShellExecuteOpen("/opt/host", {"/tmp/a b.wav", "/DEL"}).Started);
     EXPECT_FALSE(Shell().OpenURL("https://example.org"));
   }
   EXPECT_NE(&Shell(), &Scripted);

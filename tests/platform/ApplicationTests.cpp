@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QEvent>
+#include <QIcon>
 #include <QWidget>
 #include <stdexcept>
 
 #include "Application.h"
+#include "Bitmap.h"
 #include "Dialogs.h"
 
 namespace {
@@ -93,3 +95,29 @@ TEST_F(ApplicationTest, RunEndsWhenTheMainFormClosesAndFormsDieInReverseOrder) {
 }
 
 }  // namespace
+
+// Task bars show the window's icon: the installed picture, which is the About
+// dialog's icon, at 32 pixels and enlarged without smoothing to 64 and 128.
+TEST(ApplicationIconTest, InitializeGivesEveryWindowTheInstalledIcon) {
+  ASSERT_NE(Application, nullptr);
+  Application->Initialize();
+  const QIcon Icon = QApplication::windowIcon();
+  ASSERT_EQ(Icon.availableSizes(), (QList<QSize>{QSize(32, 32), QSize(64, 64), QSize(128, 128)}));
+  EXPECT_EQ(QWidget().windowIcon().cacheKey(), Icon.cacheKey());
+
+  TBitmap About;
+  About.LoadFromResourceName("Icon");
+  const QImage Drawn = About.Image();
+  for (const int Size : {32, 64, 128}) {
+    const QImage Shown = Icon.pixmap(Size).toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(Shown.size(), QSize(Size, Size));
+    const int K = Size / 32;
+    int Different = 0;
+    for (int Y = 0; Y < Size; ++Y) {
+      for (int X = 0; X < Size; ++X) {
+        Different += Shown.pixel(X, Y) != (Drawn.pixel(X / K, Y / K) | 0xff000000u);
+      }
+    }
+    EXPECT_EQ(Different, 0) << Size;
+  }
+}

@@ -1,5 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <utility>
+#include <vector>
+
 #include "Dialogs.h"
 
 namespace {
@@ -26,3 +34,25 @@ TEST(FileTypesTest, ADescriptionWithoutPatternsGetsTheTypesOwn) {
 }
 
 }  // namespace
+
+// The real dialog, closed from inside its own event loop as soon as it shows.
+TEST(RealFileDialogTest, StartsInTheGivenFolderElseAtHome) {
+  QTemporaryDir Work;
+  const QString Missing = Work.filePath("gone");
+  const std::vector<std::pair<QString, QString>> Cases = {
+      {"", QDir::homePath()}, {Work.path(), Work.path()}, {Missing, QDir::homePath()}};
+  for (const auto& [Given, Expected] : Cases) {
+    QString Shown;
+    QTimer::singleShot(0, [&Shown] {
+      auto* Dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!Dialog) return;
+      Shown = Dialog->directory().absolutePath();
+      Dialog->reject();
+    });
+    TFileDialogRequest Request;
+    Request.Filter = "Vorlantix (*.vlx)|*.vlx";
+    Request.InitialDir = Given.toStdString();
+    EXPECT_FALSE(Dialogs().ExecuteFileDialog(Request).has_value());
+    EXPECT_EQ(Shown, QDir(Expected).absolutePath()) << Given.toStdString();
+  }
+}
