@@ -6,7 +6,7 @@ PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev libxcb1-dev libasound2-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth xdotool x11-apps x11-utils imagemagick
+  xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick
   pulseaudio pulseaudio-utils libasound2-plugins alsa-utils sox
   clang libclang-rt-14-dev llvm-14 valgrind
   dpkg-dev desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin groff-base
