@@ -28,9 +28,9 @@ readonly TIMEOUT="${VLX_E2E_TIMEOUT:-120}"
 readonly WAIT="${VLX_E2E_WAIT:-20}"
 read -r -a WRAPPER <<<"${VLX_E2E_WRAPPER:-}"
 
-for tool in Xvfb xdotool xwd xwininfo xprop convert od md5sum timeout; do
+for tool in Xvfb xdotool xwd xwininfo xprop xrdb convert od md5sum timeout; do
   if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (Debian packages: xvfb xdotool x11-apps x11-utils imagemagick)"
+    echo "SKIP: $tool is not installed (Debian packages: xvfb xdotool x11-apps x11-utils x11-xserver-utils imagemagick)"
     exit $SKIP
   fi
 done
@@ -365,6 +365,7 @@ level_moved() {
 }
 drag $((164 + 11)) $((114 + 11)) 0 "-$KNOB_DRAG" "$KNOB_DRAG" || abandon "dragging the upper level knob" "xdotool failed"
 if await "$WAIT" level_moved; then
+  cp "$WORK/now.xwd" "$WORK/after-knob.xwd"
   start=$(box_pixel now 0 2 29)
   if [ "$start" != "$LINE" ]; then
     pass "dragging the upper level knob up $KNOB_DRAG px raises wave 0's start to level $LEVEL"
@@ -437,13 +438,76 @@ else
   fi
 fi
 
+# --- A desktop at twice the usual dots per inch ----------------------------
+
+# The window shows the same picture with every pixel a 2 x 2 block, and the
+# pointer still counts in its own pixels.
+stop_pid "$APP_PID"
+APP_PID=""
+mv "$WORK/program.err" "$WORK/program-1x.err"
+echo "Xft.dpi: 192" | xrun xrdb -merge || abandon "setting Xft.dpi 192" "xrdb failed"
+start_program
+if await "$WAIT" find_window && read_geometry; then
+  pass "the window appears at Xft.dpi 192 (id $WID)"
+else
+  abandon "the window appears at Xft.dpi 192 within $WAIT s"
+fi
+if [ "$WIN_W" -eq 700 ] && [ "$WIN_H" -eq 560 ]; then
+  pass "at Xft.dpi 192 the window is 700 x 560"
+else
+  abandon "at Xft.dpi 192 the window is 700 x 560" "it is $WIN_W x $WIN_H"
+fi
+
+# Succeeds when the window shows the 1x screenshot NAME enlarged twice.
+doubled() {
+  local want
+  want=$(convert "xwd:$WORK/$1.xwd" -scale 200% -depth 8 rgb:- 2>/dev/null | md5sum | cut -d' ' -f1)
+  shot now2 && [ "$(md5sum <"$WORK/now2.rgb" | cut -d' ' -f1)" = "$want" ]
+}
+if await "$WAIT" doubled before-knob; then
+  pass "at Xft.dpi 192 the window is the 1x picture with every pixel doubled"
+else
+  fail "at Xft.dpi 192 the window is the 1x picture with every pixel doubled" \
+    "differs from $WORK/before-knob.xwd enlarged (see now2.xwd)"
+fi
+
+# The same knob drag as above, in the window's pixels: twice as many screen pixels.
+drag $((2 * (164 + 11))) $((2 * (114 + 11))) 0 "-$((2 * KNOB_DRAG))" "$KNOB_DRAG" ||
+  abandon "dragging the upper level knob at Xft.dpi 192" "xdotool failed"
+if await "$WAIT" doubled after-knob; then
+  pass "at Xft.dpi 192 a drag of $KNOB_DRAG window pixels turns the knob as at 1x, doubled"
+else
+  fail "at Xft.dpi 192 a drag of $KNOB_DRAG window pixels turns the knob as at 1x, doubled" \
+    "differs from $WORK/after-knob.xwd enlarged (see now2.xwd)"
+fi
+
+click_at $((2 * (335 + 5))) $((2 * (4 + 5))) || abandon "clicking the close button at Xft.dpi 192" "xdotool failed"
+tries=$((WAIT * 10))
+while app_running && [ "$tries" -gt 0 ]; do
+  sleep 0.1
+  tries=$((tries - 1))
+done
+if app_running; then
+  fail "at Xft.dpi 192 the close button ends the program" "still running after $WAIT s"
+else
+  wait "$APP_PID"
+  APP_STATUS=$?
+  APP_PID=""
+  if [ "$APP_STATUS" -eq 0 ]; then
+    pass "at Xft.dpi 192 the close button ends the program with exit status 0"
+  else
+    fail "at Xft.dpi 192 the close button ends the program with exit status 0" "status $APP_STATUS"
+  fi
+fi
+cat "$WORK/program-1x.err" "$WORK/program.err" >"$WORK/program-both.err"
+
 report=$(grep -E -m3 'ERROR: (Address|Leak)Sanitizer|runtime error:|SUMMARY: (Address|UndefinedBehavior)Sanitizer' \
-  "$WORK/program.err")
+  "$WORK/program-both.err")
 if [ -z "$report" ]; then
   pass "the program's error output holds no sanitizer report"
 else
   fail "the program's error output holds no sanitizer report" "$report"
-  sed -n '1,60p' "$WORK/program.err"
+  sed -n '1,60p' "$WORK/program-both.err"
 fi
 
 summary

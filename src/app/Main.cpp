@@ -160,6 +160,7 @@ TMainForm::TMainForm(QWidget* Owner) : TForm(Owner) {
   // The task bar shows the window's title; the borderless window never does.
   SetCaption(AppTitle);
   SetBorderStyle(TFormBorderStyle::bsNone);
+  SetPixelArt();
   SetClientSize(350, 280);
   BuildLayout();
   FileName.clear();

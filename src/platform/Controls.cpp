@@ -94,15 +94,18 @@ TCustomControl::TCustomControl(QWidget* Parent)
 TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::SetBounds(int Left, int Top, int Width, int Height) {
-  setGeometry(Left, Top, Width, Height);
+  PlacePixels(*this, QRect(Left, Top, Width, Height));
 }
 
 void TCustomControl::SetOpaque(bool Opaque) {
-  setAttribute(Qt::WA_OpaquePaintEvent, Opaque);
+  FOpaque = Opaque;
+  // Enlarged by a fractional ratio, the control's logical area reaches past
+  // the blocks it paints; what lies beneath must show there.
+  setAttribute(Qt::WA_OpaquePaintEvent, Opaque && !EnlargedScale(*this));
 }
 
 bool TCustomControl::Opaque() const {
-  return testAttribute(Qt::WA_OpaquePaintEvent);
+  return FOpaque;
 }
 
 TColor TCustomControl::ParentBackgroundColor() const {
@@ -184,17 +187,18 @@ bool TCustomControl::event(QEvent* Event) {
 }
 
 void TCustomControl::paintEvent(QPaintEvent*) {
-  QPainter Painter(this);
-  FCanvas->BeginPaint(Painter);
-  try {
-    Paint();
-  } catch (...) {
-    // No modal report in the middle of a paint: it follows once the paint is over.
+  PaintPixels(*this, [this](QPainter& Painter) {
+    FCanvas->BeginPaint(Painter);
+    try {
+      Paint();
+    } catch (...) {
+      // No modal report in the middle of a paint: it follows once the paint is over.
+      FCanvas->EndPaint();
+      ReportExceptionLater();
+      return;
+    }
     FCanvas->EndPaint();
-    ReportExceptionLater();
-    return;
-  }
-  FCanvas->EndPaint();
+  });
 }
 
 // Every mouse event first brings the enter/leave notices up to date from the
@@ -204,9 +208,9 @@ void TCustomControl::paintEvent(QPaintEvent*) {
 void TCustomControl::Press(QMouseEvent* Event, bool Double) {
   TMouseButton Button;
   if (!ButtonFrom(Event->button(), Button)) return QWidget::mousePressEvent(Event);
-  const QPoint At = Event->position().toPoint();
+  const QPoint At = PixelPoint(*this, Event->position());
   try {
-    PointerIsInside(rect().contains(At));
+    PointerIsInside(QRect(0, 0, Width(), Height()).contains(At));
     TShiftState Shift = ShiftFrom(Event->modifiers(), Event->buttons());
     if (Double) Shift << ssDouble;
     MouseDown(Button, Shift, At.x(), At.y());
@@ -226,9 +230,9 @@ void TCustomControl::mouseDoubleClickEvent(QMouseEvent* Event) {
 }
 
 void TCustomControl::mouseMoveEvent(QMouseEvent* Event) {
-  const QPoint At = Event->position().toPoint();
+  const QPoint At = PixelPoint(*this, Event->position());
   try {
-    PointerIsInside(rect().contains(At));
+    PointerIsInside(QRect(0, 0, Width(), Height()).contains(At));
     MouseMove(ShiftFrom(Event->modifiers(), Event->buttons()), At.x(), At.y());
   } catch (...) {
     HandleException();
@@ -239,9 +243,9 @@ void TCustomControl::mouseMoveEvent(QMouseEvent* Event) {
 void TCustomControl::mouseReleaseEvent(QMouseEvent* Event) {
   TMouseButton Button;
   if (!ButtonFrom(Event->button(), Button)) return QWidget::mouseReleaseEvent(Event);
-  const QPoint At = Event->position().toPoint();
+  const QPoint At = PixelPoint(*this, Event->position());
   try {
-    PointerIsInside(rect().contains(At));
+    PointerIsInside(QRect(0, 0, Width(), Height()).contains(At));
     MouseUp(Button, ShiftFrom(Event->modifiers(), Event->buttons()), At.x(), At.y());
   } catch (...) {
     HandleException();

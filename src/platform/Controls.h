@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Canvas.h"
+#include "PixelArt.h"
 #include "Types.h"
 
 // Notices and window messages a control can take through Dispatch; the ids
@@ -55,10 +56,12 @@ class TCustomControl : public QWidget {
   // Valid for drawing while Paint runs.
   TCanvas& Canvas() { return *FCanvas; }
 
-  int Left() const { return x(); }
-  int Top() const { return y(); }
-  int Width() const { return width(); }
-  int Height() const { return height(); }
+  // Place and size in the pixels of the form, which a pixel-art form may show
+  // enlarged; mouse positions come in the control's own pixels as well.
+  int Left() const { return PixelBounds(*this).x(); }
+  int Top() const { return PixelBounds(*this).y(); }
+  int Width() const { return PixelBounds(*this).width(); }
+  int Height() const { return PixelBounds(*this).height(); }
   void SetBounds(int Left, int Top, int Width, int Height);
 
   // An opaque control covers its whole area when it paints, so nothing is
@@ -112,5 +115,6 @@ class TCustomControl : public QWidget {
 
   std::unique_ptr<TCanvas> FCanvas;
   bool FTabStop = false;
+  bool FOpaque = false;
   bool PointerOver = false;
 };

@@ -2,16 +2,103 @@
 
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QShowEvent>
+#include <cmath>
 #include <filesystem>
 
-TForm::TForm(QWidget* Owner) : QWidget(Owner, Qt::Window) {
+namespace {
+
+double TextScaleOf(const QWidget* Widget) {
+  const auto* Form = Widget ? dynamic_cast<const TForm*>(Widget->window()) : nullptr;
+  return Form ? Form->TextScale() : 1.0;
+}
+
+int Times(int Pixels, double Scale) {
+  return static_cast<int>(std::lround(Pixels * Scale));
+}
+
+}  // namespace
+
+TForm::TForm(QWidget* Owner) : QWidget(Owner, Qt::Window), Scale(TScreenScale::Of(*this)) {
   setProperty("ModalResult", mrNone);
   // The forms are laid out in pixels, as drawn; a font of 11 pixels matches them.
   QFont F = font();
+  F.setPixelSize(Scaled(11));
+  setFont(F);
+}
+
+int TForm::Scaled(int Pixels) const {
+  return Times(Pixels, TextScale());
+}
+
+void TForm::SetPixelArt() {
+  PixelArt = true;
+  QFont F = font();
   F.setPixelSize(11);
   setFont(F);
+  Rescale();
+}
+
+const TScreenScale* TForm::Enlarged() const {
+  return PixelArt && !Scale.Identity() ? &Scale : nullptr;
+}
+
+void TForm::SetClientSize(int Width, int Height) {
+  Client = QSize(Width, Height);
+  if (!PixelArt) {
+    setFixedSize(Scaled(Width), Scaled(Height));
+    return;
+  }
+  // Where the ratio is fractional the last logical pixel holds part of a block.
+  const double Logical = Scale.LogicalPerPixel();
+  setFixedSize(static_cast<int>(std::ceil(Width * Logical - 1e-6)),
+               static_cast<int>(std::ceil(Height * Logical - 1e-6)));
+}
+
+void TForm::Rescale() {
+  Scale = TScreenScale::Of(*this);
+  if (!Client.isEmpty()) SetClientSize(Client.width(), Client.height());
+  for (QWidget* Control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    const QVariant Bounds = Control->property("PixelBounds");
+    if (Bounds.isValid()) PlacePixels(*Control, Bounds.toRect());
+  }
+  update();
+}
+
+int TForm::Left() const {
+  const TScreenScale* S = Enlarged();
+  return S ? static_cast<int>(std::floor(x() / S->LogicalPerPixel() + 1e-6)) : x();
+}
+
+int TForm::Top() const {
+  const TScreenScale* S = Enlarged();
+  return S ? static_cast<int>(std::floor(y() / S->LogicalPerPixel() + 1e-6)) : y();
+}
+
+QPoint TForm::ScreenPoint(int X, int Y) const {
+  const TScreenScale* S = Enlarged();
+  if (!S) return QPoint(X, Y);
+  // Keeps the part of the position that lies between two of the form's pixels.
+  return QPoint(x() + Times(X - Left(), S->LogicalPerPixel()),
+                y() + Times(Y - Top(), S->LogicalPerPixel()));
+}
+
+void TForm::SetLeft(int Value) {
+  move(ScreenPoint(Value, Top()).x(), y());
+}
+
+void TForm::SetTop(int Value) {
+  move(x(), ScreenPoint(Left(), Value).y());
+}
+
+bool TForm::event(QEvent* Event) {
+  if (PixelArt && Event->type() == QEvent::ScreenChangeInternal &&
+      !(TScreenScale::Of(*this) == Scale)) {
+    Rescale();
+  }
+  return QWidget::event(Event);
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle Style) {
@@ -31,6 +118,7 @@ void TForm::CenterOnScreen() {
 }
 
 void TForm::showEvent(QShowEvent* Event) {
+  if (PixelArt && !(TScreenScale::Of(*this) == Scale)) Rescale();
   if (!Event->spontaneous() && Position == TFormPosition::poScreenCenter) CenterOnScreen();
   QWidget::showEvent(Event);
 }
@@ -52,7 +140,7 @@ void TForm::SetModalResult(int Result) {
 TLabel::TLabel(QWidget* Parent, int Left, int Top, const std::string& Caption)
     : QLabel(QString::fromStdString(Caption), Parent) {
   setTextFormat(Qt::PlainText);
-  move(Left, Top);
+  move(Times(Left, TextScaleOf(Parent)), Times(Top, TextScaleOf(Parent)));
   FitToParent();
 }
 
@@ -69,7 +157,7 @@ void TLabel::FitToParent() {
     setFont(F);
     adjustSize();
   }
-  while (width() > Room && F.pixelSize() > 8) {
+  while (width() > Room && F.pixelSize() > Times(8, TextScaleOf(this))) {
     F.setPixelSize(F.pixelSize() - 1);
     setFont(F);
     adjustSize();
@@ -98,8 +186,18 @@ void TLabel::mouseReleaseEvent(QMouseEvent* Event) {
 }
 
 TImage::TImage(QWidget* Parent, int Left, int Top, int Width, int Height) : QLabel(Parent) {
-  setGeometry(Left, Top, Width, Height);
+  const double Scale = TextScaleOf(Parent);
+  if (Scale == 1.0) {
+    PlacePixels(*this, QRect(Left, Top, Width, Height));
+  } else {
+    setGeometry(Times(Left, Scale), Times(Top, Scale), Times(Width, Scale), Times(Height, Scale));
+  }
   setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void TImage::paintEvent(QPaintEvent* Event) {
+  if (!EnlargedScale(*this)) return QLabel::paintEvent(Event);
+  PaintPixels(*this, [this](QPainter& Painter) { Painter.drawPixmap(0, 0, pixmap()); });
 }
 
 void TImage::LoadFromResourceName(const std::string& Name) {
@@ -123,12 +221,15 @@ void TImage::Show() {
       }
     }
   }
+  // Icons on a form enlarged for its text grow by whole steps, as pixel art.
+  const int Whole = std::max(1, static_cast<int>(std::lround(TextScaleOf(parentWidget()))));
+  if (Whole > 1) Shown = Shown.scaled(Shown.size() * Whole, Qt::IgnoreAspectRatio);
   setPixmap(QPixmap::fromImage(Shown));
 }
 
 TButton::TButton(TForm* Form, int Left, int Top, int Width, int Height, const std::string& Caption)
     : QPushButton(QString::fromStdString(Caption), Form) {
-  setGeometry(Left, Top, Width, Height);
+  setGeometry(Form->Scaled(Left), Form->Scaled(Top), Form->Scaled(Width), Form->Scaled(Height));
   connect(this, &QPushButton::clicked, this, [this, Form] {
     if (OnClick) OnClick(this);
     if (ModalResult != mrNone) Form->SetModalResult(ModalResult);
@@ -144,6 +245,12 @@ TMenuItem::TMenuItem(QMenu* Menu, const std::string& Caption)
 
 void TMenuItem::Click() {
   TheAction->trigger();
+}
+
+void TPopupMenu::Popup(int X, int Y) {
+  const auto* Form = dynamic_cast<const TForm*>(parentWidget());
+  const QPoint At = Form ? Form->ScreenPoint(X, Y) : QPoint(X, Y);
+  Dialogs().Popup(this, At.x(), At.y());
 }
 
 TMenuItem* TPopupMenu::Add(const std::string& Caption) {

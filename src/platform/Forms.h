@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Dialogs.h"
+#include "PixelArt.h"
 
 enum class TFormBorderStyle { bsNone, bsToolWindow };
 enum class TFormPosition { poDesigned, poScreenCenter };
@@ -22,11 +23,23 @@ class TForm : public QWidget {
  public:
   explicit TForm(QWidget* Owner = nullptr);
 
-  int Left() const { return x(); }
-  int Top() const { return y(); }
-  void SetLeft(int Value) { move(Value, y()); }
-  void SetTop(int Value) { move(x(), Value); }
-  void SetClientSize(int Width, int Height) { setFixedSize(Width, Height); }
+  // Marks the form as pixel art, before its size and controls are set: the
+  // screen shows it enlarged by a whole factor, every pixel a square block,
+  // while its size, its controls' places and its screen position (Left, Top)
+  // stay counted in its own pixels.
+  void SetPixelArt();
+  const TScreenScale* PixelArtScale() const { return PixelArt ? &Scale : nullptr; }
+  // What this form's sizes in pixels and its fonts are enlarged by; 1 for pixel art.
+  double TextScale() const { return PixelArt ? 1.0 : Scale.Text; }
+  int Scaled(int Pixels) const;
+
+  int Left() const;
+  int Top() const;
+  void SetLeft(int Value);
+  void SetTop(int Value);
+  // The screen point of the point (X, Y) given as Left and Top are.
+  QPoint ScreenPoint(int X, int Y) const;
+  void SetClientSize(int Width, int Height);
   void SetCaption(const std::string& Caption) { setWindowTitle(QString::fromStdString(Caption)); }
   void SetBorderStyle(TFormBorderStyle Style);
   // Centres the form on the screen it is on (the primary one before it is shown).
@@ -42,9 +55,17 @@ class TForm : public QWidget {
 
  protected:
   void showEvent(QShowEvent* Event) override;
+  bool event(QEvent* Event) override;
 
  private:
+  // Follows the screen the pixel-art form is on: its size and its controls.
+  void Rescale();
+  const TScreenScale* Enlarged() const;
+
   TFormPosition Position = TFormPosition::poDesigned;
+  bool PixelArt = false;
+  TScreenScale Scale;
+  QSize Client;
 };
 
 // A text label; a click runs OnClick.
@@ -64,7 +85,7 @@ class TLabel : public QLabel {
   void FitToParent();
 };
 
-// Shows one of the embedded pictures, unscaled.
+// Shows one of the embedded pictures, unscaled but for the form's scale.
 class TImage : public QLabel {
   Q_OBJECT
 
@@ -73,6 +94,9 @@ class TImage : public QLabel {
   void LoadFromResourceName(const std::string& Name);
   // The colour of the picture's bottom left pixel shows what lies beneath.
   void SetTransparent(bool Value);
+
+ protected:
+  void paintEvent(QPaintEvent* Event) override;
 
  private:
   QImage Picture;
@@ -115,7 +139,9 @@ class TPopupMenu : public QMenu {
   explicit TPopupMenu(QWidget* Owner) : QMenu(Owner) {}
   TMenuItem* Add(const std::string& Caption);
   // Shows the menu with its top left corner at the screen point.
-  void Popup(int X, int Y) { Dialogs().Popup(this, X, Y); }
+  // Shows the menu with its top left corner at the screen point, given as the
+  // owning form's Left and Top are.
+  void Popup(int X, int Y);
   const std::vector<TMenuItem*>& Items() const { return TheItems; }
 
  private:

@@ -12,13 +12,14 @@ TPaintBox::TPaintBox(QWidget* Parent) : QWidget(Parent), FCanvas(std::make_uniqu
 TPaintBox::~TPaintBox() = default;
 
 void TPaintBox::paintEvent(QPaintEvent*) {
-  QPainter Painter(this);
-  FCanvas->BeginPaint(Painter);
-  struct TEnd {
-    TCanvas& C;
-    ~TEnd() { C.EndPaint(); }
-  } End{*FCanvas};
-  if (OnPaint) OnPaint(this);
+  PaintPixels(*this, [this](QPainter& Painter) {
+    FCanvas->BeginPaint(Painter);
+    struct TEnd {
+      TCanvas& C;
+      ~TEnd() { C.EndPaint(); }
+    } End{*FCanvas};
+    if (OnPaint) OnPaint(this);
+  });
 }
 
 void TPaintBox::mousePressEvent(QMouseEvent* Event) {
@@ -31,7 +32,7 @@ void TPaintBox::mouseDoubleClickEvent(QMouseEvent* Event) {
 
 void TPaintBox::Press(QMouseEvent* Event, TShiftState Extra) {
   TMouseButton Button;
-  const QPoint At = Event->position().toPoint();
+  const QPoint At = PixelPoint(*this, Event->position());
   if (!OnMouseDown || !ButtonFrom(Event->button(), Button)) return;
   TShiftState Shift = ShiftFrom(Event->modifiers(), Event->buttons());
   if (Extra.Contains(ssDouble)) Shift << ssDouble;
@@ -39,14 +40,14 @@ void TPaintBox::Press(QMouseEvent* Event, TShiftState Extra) {
 }
 
 void TPaintBox::mouseMoveEvent(QMouseEvent* Event) {
-  const QPoint At = Event->position().toPoint();
+  const QPoint At = PixelPoint(*this, Event->position());
   if (OnMouseMove)
     OnMouseMove(this, ShiftFrom(Event->modifiers(), Event->buttons()), At.x(), At.y());
 }
 
 void TPaintBox::mouseReleaseEvent(QMouseEvent* Event) {
   TMouseButton Button;
-  const QPoint At = Event->position().toPoint();
+  const QPoint At = PixelPoint(*this, Event->position());
   if (!OnMouseUp || !ButtonFrom(Event->button(), Button)) return;
   OnMouseUp(this, Button, ShiftFrom(Event->modifiers(), Event->buttons()), At.x(), At.y());
 }

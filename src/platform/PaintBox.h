@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "Canvas.h"
+#include "PixelArt.h"
 #include "Types.h"
 
 // A windowless-looking drawing area: it has no background of its own, so a
@@ -16,11 +17,12 @@ class TPaintBox : public QWidget {
   explicit TPaintBox(QWidget* Parent = nullptr);
   ~TPaintBox() override;
 
+  // In the pixels of the form, as the mouse positions are.
   void SetBounds(int Left, int Top, int Width, int Height) {
-    setGeometry(Left, Top, Width, Height);
+    PlacePixels(*this, QRect(Left, Top, Width, Height));
   }
-  int Width() const { return width(); }
-  int Height() const { return height(); }
+  int Width() const { return PixelBounds(*this).width(); }
+  int Height() const { return PixelBounds(*this).height(); }
   // Valid for drawing while OnPaint runs.
   TCanvas& Canvas() { return *FCanvas; }
   // Restores what lies beneath and paints, before returning.

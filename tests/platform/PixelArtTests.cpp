@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+
+#include "PixelArt.h"
+
+namespace {
+
+struct TScaleCase {
+  double Ratio;
+  double Dpi;
+  int Whole;
+  double Text;
+};
+
+class WholeScaleTest : public ::testing::TestWithParam<TScaleCase> {};
+
+TEST_P(WholeScaleTest, FollowsQtsRatioElseTheDesktopsDotsPerInch) {
+  const TScaleCase& C = GetParam();
+  EXPECT_EQ(WholeScale(C.Ratio, C.Dpi), C.Whole);
+  EXPECT_DOUBLE_EQ(TextScale(C.Ratio, C.Dpi), C.Text);
+}
+
+// Where Qt scales, it has taken the dots per inch into its ratio already.
+INSTANTIATE_TEST_SUITE_P(Desktops, WholeScaleTest,
+                         ::testing::Values(TScaleCase{1, 96, 1, 1}, TScaleCase{1.25, 96, 1, 1},
+                                           TScaleCase{1.5, 96, 2, 1}, TScaleCase{2, 96, 2, 1},
+                                           TScaleCase{3, 96, 3, 1}, TScaleCase{1, 120, 1, 1.25},
+                                           TScaleCase{1, 144, 2, 1.5}, TScaleCase{1, 192, 2, 2},
+                                           TScaleCase{2, 192, 2, 1}, TScaleCase{1, 72, 1, 1},
+                                           TScaleCase{0.5, 96, 1, 1}));
+
+}  // namespace
