@@ -6,8 +6,7 @@
 #include "Nodes.h"
 #include "Wavetable.h"
 
-// Flags of a .wt header.
-constexpr int kSurgeIsSample = 0x0001;
+// Flags of a .wt header; "is a sample" (0x0001) stays clear.
 constexpr int kSurgeInt16 = 0x0004;
 constexpr int kSurgeFullRange = 0x0008;
 
