@@ -8,6 +8,7 @@
 
 #include "Nodes.h"
 #include "Wav.h"
+#include "WavetableWav.h"
 
 namespace {
 
@@ -116,5 +117,23 @@ void WavExport(benchmark::State& state) {
   std::filesystem::remove(path);
 }
 BENCHMARK(WavExport);
+
+// The same design as 100 frames of 2048 samples, 18 times as many as the WAV
+// export's.
+void WavetableExport(benchmark::State& state) {
+  TNodeList wave0, wave1;
+  LoadDefaultDesign(wave0, wave1);
+  wave1.SetY(3, 27);
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("vlx-bench-" + std::to_string(std::random_device()()) + "-table.wav");
+  for (auto _ : state) {
+    if (WriteWavetableWav(path.string(), wave0, wave1) != TWriteOutcome::Written) {
+      state.SkipWithError("export failed");
+      break;
+    }
+  }
+  std::filesystem::remove(path);
+}
+BENCHMARK(WavetableExport);
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Arbitrary bytes as the design given to vorlantix-render: a design that reads
 // gives a whole WAV file and nothing on the streams; anything else gives exit
-// status 1, one line naming the design, and an output file as it was.
+// status 1, one line naming the design, and an output file as it was. The
+// same design is drawn as a picture or a thumbnail too, with the same answer.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -18,10 +19,44 @@ constexpr std::size_t kWavBytes = 22860;
 
 // Whether an output file already exists is chosen by the input's bytes, so a
 // saved input replays the same way.
-bool OutputExists(const std::uint8_t* data, std::size_t size) {
+std::uint32_t Hash(const std::uint8_t* data, std::size_t size) {
   std::uint32_t hash = 2166136261u;
   for (std::size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
-  return hash & 1;
+  return hash;
+}
+
+bool OutputExists(const std::uint8_t* data, std::size_t size) {
+  return Hash(data, size) & 1;
+}
+
+// A small picture, or a thumbnail, of the design (chosen by the input's
+// bytes): exit 0 and a PNG where the morph rendered, exit 1 and no file
+// where it was refused.
+void CheckPicture(const std::uint8_t* data, std::size_t size, const std::string& design,
+                  int morphStatus) {
+  static const std::string picture = TFuzzDir::Get().Path("picture.png");
+  static const std::vector<std::uint8_t> signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+  const std::vector<std::string> args =
+      Hash(data, size) & 2 ? std::vector<std::string>{"--thumbnail", "32", design, picture}
+                           : std::vector<std::string>{"--png", "--size", "64x64", design, picture};
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = RunRender(args, out, err);
+  const auto result = ReadBytes(picture);
+  std::remove(picture.c_str());
+  Require(status == morphStatus
+              ? ""
+              : args[0] + " exit status " + std::to_string(status) + ": " + err.str(),
+          "vorlantix-render");
+  if (status == 0) {
+    Require(result && result->size() > signature.size() &&
+                    std::equal(signature.begin(), signature.end(), result->begin())
+                ? ""
+                : args[0] + " wrote no PNG",
+            "vorlantix-render");
+  } else {
+    Require(result ? args[0] + " created a file for a refused design" : "", "vorlantix-render");
+  }
 }
 
 }  // namespace
@@ -76,6 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     Require("exit status " + std::to_string(status), "vorlantix-render");
   }
+
+  CheckPicture(data, size, design, status);
 
   std::vector<std::string> files = {"design.vlx"};
   if (result) files.push_back("morph.wav");

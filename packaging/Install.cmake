@@ -10,6 +10,10 @@ install(TARGETS vorlantix vorlantix-render RUNTIME DESTINATION ${CMAKE_INSTALL_B
 install(FILES ${VLX_PACKAGING_DIR}/vorlantix.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${VLX_PACKAGING_DIR}/vorlantix.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+# File managers (Nautilus, Nemo, Thunar through tumbler) run it to show a
+# design as its two waves.
+install(FILES ${VLX_PACKAGING_DIR}/vorlantix.thumbnailer
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 # The larger sizes are the 32-pixel icon enlarged without smoothing, so that
 # docks and launchers do not blur the pixel art.
 foreach(size 32 64 128)
@@ -48,8 +52,9 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 by tension curves, and the 100-period morph between them. It plays either
 wave or the morph while a button is held, saves designs as .vlx documents,
 exports the morph as a 16-bit mono WAV file and uploads it to a host
-program. vorlantix-render renders a design to a WAV file from the command
-line.")
+program. vorlantix-render renders a design from the command line: the morph
+as a WAV file, a wavetable for other synthesizers (WAV or Surge .wt), or a
+PNG picture; file managers show designs as thumbnails of their two waves.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -5,6 +5,7 @@
 # into a scratch prefix, validates the desktop entry, the MIME type, the icons
 # and the manual pages, builds the .deb with cpack and, as root, installs it,
 # runs the packaged renderer, removes and purges it and looks for leftovers.
+# The thumbnailer entry's Exec line is run as a file manager runs it.
 # Ends with "N passed, M failed"; exits 1 when anything failed.
 # The helpers below run through check(), which shellcheck cannot follow.
 # shellcheck disable=SC2317
@@ -30,6 +31,7 @@ FILES=(
   share/man/man1/vorlantix-render.1.gz
   share/man/man1/vorlantix.1.gz
   share/mime/packages/vorlantix.xml
+  share/thumbnailers/vorlantix.thumbnailer
 )
 
 PASSED=0
@@ -163,6 +165,38 @@ lacks() {
   ! grep -qaF -- "$2" "$1" 2>/dev/null || { echo "'$2' still in $1"; return 1; }
 }
 
+wave_green_pixels() {  # wave_green_pixels FILE [CROP]: pixels in the waveform green
+  convert "$1" ${2:+-crop "$2"} txt:- | grep -ci '#00D000'
+}
+
+# thumbnails_example ENTRY BINDIR OUT.png: the entry's Exec line with the
+# file manager's substitutions (%s size, %i input, %o output), the renderer
+# found on PATH as a file manager finds it; then a 128x128 PNG whose upper
+# and lower halves each show a wave.
+thumbnails_example() {
+  local exec arg argv=()
+  exec=$(sed -n 's/^Exec=//p' "$1")
+  for arg in $exec; do
+    case $arg in
+      %s) argv+=(128) ;;
+      %i) argv+=("$EXAMPLE") ;;
+      %o) argv+=("$3") ;;
+      *) argv+=("$arg") ;;
+    esac
+  done
+  PATH="$2:/usr/bin:/bin" "${argv[@]}" || return 1
+  png_size_is "$3" 128 128 || return 1
+  if have convert; then
+    local top bottom
+    top=$(wave_green_pixels "$3" 128x63+0+0)
+    bottom=$(wave_green_pixels "$3" 128x63+0+65)
+    if [ "$top" -lt 150 ] || [ "$bottom" -lt 150 ]; then
+      echo "wave pixels: $top above, $bottom below"
+      return 1
+    fi
+  fi
+}
+
 none_exist() {
   local f left=0
   for f in "$@"; do
@@ -212,6 +246,14 @@ check "desktop entry Icon names the installed icon" desktop_key_is "$DESKTOP" Ic
 check "desktop entry Categories" desktop_key_is "$DESKTOP" Categories 'AudioVideo;Audio;'
 # A file manager offers the program for designs and opens them with it.
 check "desktop entry claims the design type" desktop_key_is "$DESKTOP" MimeType "$MIME_TYPE;"
+
+echo "== thumbnailer"
+THUMBNAILER=$PREFIX/share/thumbnailers/vorlantix.thumbnailer
+check "thumbnailer Exec" desktop_key_is "$THUMBNAILER" Exec 'vorlantix-render --thumbnail %s %i %o'
+check "thumbnailer MimeType" desktop_key_is "$THUMBNAILER" MimeType "$MIME_TYPE;"
+check "thumbnailer TryExec" desktop_key_is "$THUMBNAILER" TryExec vorlantix-render
+check "the thumbnailer's Exec line draws both waves of the example in 128x128" \
+  thumbnails_example "$THUMBNAILER" "$PREFIX/bin" "$WORK/thumbnail.png"
 
 echo "== icons"
 for size in 32 64 128; do
@@ -333,6 +375,10 @@ check "/usr/bin/vorlantix-render renders the example to $WAV_BYTES bytes" \
 "$BUILD/bin/vorlantix-render" "$EXAMPLE" "$WORK/built.wav" >/dev/null 2>&1
 check "the packaged renderer writes the same bytes as the built one" \
   cmp "$WORK/packaged.wav" "$WORK/built.wav"
+check "the packaged thumbnailer entry's Exec line draws the same thumbnail" \
+  thumbnails_example /usr/share/thumbnailers/vorlantix.thumbnailer /usr/bin "$WORK/packaged.png"
+check "the packaged thumbnail has the same bytes as the scratch install's" \
+  cmp "$WORK/packaged.png" "$WORK/thumbnail.png"
 # The triggers of the database owners, not scripts of ours, register the files.
 if have update-mime-database; then
   check "shared-mime-info trigger registered the type" contains /usr/share/mime/globs2 "$MIME_TYPE:*.vlx"

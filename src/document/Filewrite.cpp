@@ -110,3 +110,12 @@ bool TSafeFile::Commit() {
   Committed = true;
   return true;
 }
+
+TWriteOutcome WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+  TSafeFile file(path);
+  if (!file.Create()) return TWriteOutcome::CannotCreate;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file.File()) != bytes.size()) {
+    return TWriteOutcome::WriteFailed;
+  }
+  return file.Commit() ? TWriteOutcome::Written : TWriteOutcome::WriteFailed;
+}

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 enum class TWriteOutcome { Written, CannotCreate, WriteFailed };
 
@@ -56,3 +57,7 @@ class TSafeFile {
   std::FILE* Stream = nullptr;
   bool Committed = false;
 };
+
+// Bytes made in memory beforehand (an encoded picture), written through a
+// TSafeFile.
+TWriteOutcome WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes);

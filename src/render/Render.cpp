@@ -1,46 +1,167 @@
 #include "Render.h"
 
+#include <charconv>
 #include <exception>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "Document.h"
+#include "Picture.h"
+#include "SurgeWavetable.h"
 #include "Wav.h"
+#include "WavetableWav.h"
 
 namespace {
 
-constexpr const char* kUsage = "usage: vorlantix-render DESIGN.vlx OUT.wav";
+constexpr const char* kUsage =
+    "usage: vorlantix-render DESIGN.vlx OUT.wav\n"
+    "       vorlantix-render --wavetable [--frame-size N] DESIGN.vlx OUT.wav\n"
+    "       vorlantix-render --wt [--frame-size N] DESIGN.vlx OUT.wt\n"
+    "       vorlantix-render --png [--size WxH] DESIGN.vlx OUT.png\n"
+    "       vorlantix-render --thumbnail SIZE DESIGN.vlx OUT.png\n";
 
 constexpr const char* kHelp =
-    "usage: vorlantix-render DESIGN.vlx OUT.wav\n"
     "\n"
-    "Renders the morph of a Vorlantix design, 100 periods of 114 samples from\n"
-    "wave 0 to wave 1, and writes it as a 16-bit mono WAV file at 29761 Hz,\n"
-    "byte for byte as the program's own export. The design is used exactly as\n"
-    "stored. OUT.wav is replaced only when the whole file has been written.\n"
+    "Renders a Vorlantix design, used exactly as stored.\n"
+    "\n"
+    "  (no mode)    the morph, 100 periods of 114 samples from wave 0 to wave 1,\n"
+    "               as a 16-bit mono WAV file at 29761 Hz, byte for byte as the\n"
+    "               program's own export\n"
+    "  --wavetable  the morph as a wavetable: 100 frames of 2048 samples (frame 0\n"
+    "               is wave 0, frame 99 wave 1) in a 16-bit mono WAV file with a\n"
+    "               \"clm \" chunk, as wavetable synthesizers read it\n"
+    "  --wt         the same frames as a Surge XT wavetable (.wt)\n"
+    "  --frame-size N\n"
+    "               samples per frame for --wavetable and --wt: a power of two\n"
+    "               from 256 to 4096 (default 2048)\n"
+    "  --png        a picture: wave 0, the morph's periods stacked, wave 1\n"
+    "  --size WxH   the picture's size, 64 to 4096 pixels a side (default 640x600)\n"
+    "  --thumbnail SIZE\n"
+    "               the two waves in a SIZE x SIZE PNG (16 to 4096), for file\n"
+    "               managers\n"
+    "\n"
+    "The output is replaced only when the whole file has been written.\n"
     "\n"
     "Exit status: 0 written; 1 the design cannot be read or is refused, or the\n"
     "output cannot be written; 2 wrong usage.\n";
+
+enum class TMode { Morph, Wavetable, SurgeWavetable, Picture, Thumbnail };
+
+struct TRequest {
+  TMode Mode = TMode::Morph;
+  int FrameSize = kWavetableFrameSize;
+  int Width = kPictureWidth;
+  int Height = kPictureHeight;
+  int ThumbnailSize = 0;
+  std::string Design;
+  std::string Output;
+};
 
 bool LooksLikeOption(const std::string& arg) {
   return arg.size() > 1 && arg[0] == '-';
 }
 
-int Render(const std::string& design, const std::string& output, std::ostream& err) {
+// A whole decimal number within [low, high], nothing else in the text.
+std::optional<int> Number(std::string_view text, int low, int high) {
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end || value < low || value > high) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<TRequest> Parse(const std::vector<std::string>& args) {
+  TRequest request;
+  bool modeGiven = false, frameSizeGiven = false, sizeGiven = false;
+  std::vector<std::string> operands;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (!LooksLikeOption(arg)) {
+      operands.push_back(arg);
+      continue;
+    }
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--frame-size" && hasValue && !frameSizeGiven) {
+      const auto size = Number(args[++i], kMinWavetableFrameSize, kMaxWavetableFrameSize);
+      if (!size || !IsWavetableFrameSize(*size)) return std::nullopt;
+      request.FrameSize = *size;
+      frameSizeGiven = true;
+    } else if (arg == "--size" && hasValue && !sizeGiven) {
+      const std::string& value = args[++i];
+      const std::size_t x = value.find('x');
+      if (x == std::string::npos) return std::nullopt;
+      const auto width =
+          Number(std::string_view(value).substr(0, x), kMinPictureSide, kMaxPictureSide);
+      const auto height =
+          Number(std::string_view(value).substr(x + 1), kMinPictureSide, kMaxPictureSide);
+      if (!width || !height) return std::nullopt;
+      request.Width = *width;
+      request.Height = *height;
+      sizeGiven = true;
+    } else if (!modeGiven &&
+               (arg == "--wavetable" || arg == "--wt" || arg == "--png" || arg == "--thumbnail")) {
+      modeGiven = true;
+      request.Mode = arg == "--wavetable" ? TMode::Wavetable
+                     : arg == "--wt"      ? TMode::SurgeWavetable
+                     : arg == "--png"     ? TMode::Picture
+                                          : TMode::Thumbnail;
+    } else {
+      return std::nullopt;
+    }
+  }
+  const bool wavetable = request.Mode == TMode::Wavetable || request.Mode == TMode::SurgeWavetable;
+  if ((frameSizeGiven && !wavetable) || (sizeGiven && request.Mode != TMode::Picture)) {
+    return std::nullopt;
+  }
+  if (request.Mode == TMode::Thumbnail) {
+    if (operands.size() != 3) return std::nullopt;
+    const auto size = Number(operands[0], kMinThumbnailSize, kMaxThumbnailSize);
+    if (!size) return std::nullopt;
+    request.ThumbnailSize = *size;
+    operands.erase(operands.begin());
+  }
+  if (operands.size() != 2) return std::nullopt;
+  request.Design = operands[0];
+  request.Output = operands[1];
+  return request;
+}
+
+TWriteOutcome Write(const TRequest& request, const TNodeList& wave0, const TNodeList& wave1) {
+  switch (request.Mode) {
+    case TMode::Morph:
+      return WriteWav(request.Output, wave0, wave1);
+    case TMode::Wavetable:
+      return WriteWavetableWav(request.Output, wave0, wave1, request.FrameSize);
+    case TMode::SurgeWavetable:
+      return WriteSurgeWavetable(request.Output, wave0, wave1, request.FrameSize);
+    case TMode::Picture:
+      return WritePng(request.Output, DrawDesign(wave0, wave1, request.Width, request.Height));
+    case TMode::Thumbnail:
+      return WritePng(request.Output, DrawThumbnail(wave0, wave1, request.ThumbnailSize));
+  }
+  return TWriteOutcome::WriteFailed;
+}
+
+int Render(const TRequest& request, std::ostream& err) {
   auto wave0 = std::make_unique<TNodeList>();
   auto wave1 = std::make_unique<TNodeList>();
   std::string reason;
-  if (ReadDocument(design, wave0, wave1, &reason) != TReadOutcome::Accepted) {
-    err << "vorlantix-render: '" << design << "': " << reason << "\n";
+  if (ReadDocument(request.Design, wave0, wave1, &reason) != TReadOutcome::Accepted) {
+    err << "vorlantix-render: '" << request.Design << "': " << reason << "\n";
     return 1;
   }
-  switch (WriteWav(output, *wave0, *wave1)) {
+  switch (Write(request, *wave0, *wave1)) {
     case TWriteOutcome::Written:
       return 0;
     case TWriteOutcome::CannotCreate:
-      err << "vorlantix-render: '" << output << "': cannot create the file\n";
+      err << "vorlantix-render: '" << request.Output << "': cannot create the file\n";
       return 1;
     case TWriteOutcome::WriteFailed:
-      err << "vorlantix-render: '" << output << "': writing failed, the file is unchanged\n";
+      err << "vorlantix-render: '" << request.Output
+          << "': writing failed, the file is unchanged\n";
       return 1;
   }
   return 1;
@@ -50,15 +171,16 @@ int Render(const std::string& design, const std::string& output, std::ostream& e
 
 int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    out << kHelp;
+    out << kUsage << kHelp;
     return 0;
   }
-  if (args.size() != 2 || LooksLikeOption(args[0]) || LooksLikeOption(args[1])) {
-    err << kUsage << "\n";
+  const std::optional<TRequest> request = Parse(args);
+  if (!request) {
+    err << kUsage;
     return 2;
   }
   try {
-    return Render(args[0], args[1], err);
+    return Render(*request, err);
   } catch (const std::exception& e) {
     err << "vorlantix-render: " << e.what() << "\n";
     return 1;

@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <sstream>
 
+#include <QImage>
+
 #include "Document.h"
 #include "Render.h"
+#include "SurgeWavetable.h"
 #include "TempDir.h"
 #include "Wav.h"
+#include "WavetableWav.h"
 
 namespace {
 
@@ -95,6 +99,101 @@ TEST_F(RenderCli, BadInputLeavesOutputUnchanged) {
   std::sort(entries.begin(), entries.end());
   EXPECT_EQ(entries, (std::vector<std::string>{"damaged.vlx", "good.vlx", "newer.vlx",
                                                "not-a-design.wav", "out.wav"}));
+}
+
+// A design whose waves differ in every way the morph interpolates.
+struct RenderModes : RenderCli {
+  TNodeList Wave0, Wave1;
+  void SetUp() override {
+    RenderCli::SetUp();
+    LoadDefaultDesign(Wave0, Wave1);
+    Wave1.SetX(2, 180);
+    Wave1.SetY(3, 13.5);
+    Wave1.SetT(1, -4.4);
+    ASSERT_EQ(WriteDocument(Path("d.vlx"), Wave0, Wave1), TWriteOutcome::Written);
+  }
+};
+
+TEST_F(RenderModes, WavetablesAsTheWritersWriteThem) {
+  ASSERT_EQ(WriteWavetableWav(Path("expected.wav"), Wave0, Wave1), TWriteOutcome::Written);
+  ASSERT_EQ(WriteSurgeWavetable(Path("expected.wt"), Wave0, Wave1, 512), TWriteOutcome::Written);
+  EXPECT_EQ(Run({"--wavetable", Path("d.vlx"), Path("t.wav")}), 0) << Err.str();
+  EXPECT_EQ(ReadBytes(Path("t.wav")), ReadBytes(Path("expected.wav")));
+  EXPECT_EQ(Run({Path("d.vlx"), "--frame-size", "512", Path("t.wt"), "--wt"}), 0) << Err.str();
+  EXPECT_EQ(ReadBytes(Path("t.wt")), ReadBytes(Path("expected.wt")));
+  EXPECT_EQ(Err.str() + Out.str(), "");
+}
+
+TEST_F(RenderModes, PicturesArePngsOfTheAskedSize) {
+  EXPECT_EQ(Run({"--png", Path("d.vlx"), Path("d.png")}), 0) << Err.str();
+  EXPECT_EQ(QImage(QString::fromStdString(Path("d.png")), "PNG").size(), QSize(640, 600));
+  EXPECT_EQ(Run({"--png", "--size", "320x900", Path("d.vlx"), Path("tall.png")}), 0);
+  EXPECT_EQ(QImage(QString::fromStdString(Path("tall.png")), "PNG").size(), QSize(320, 900));
+  EXPECT_EQ(Run({"--thumbnail", "128", Path("d.vlx"), Path("thumb.png")}), 0) << Err.str();
+  EXPECT_EQ(QImage(QString::fromStdString(Path("thumb.png")), "PNG").size(), QSize(128, 128));
+}
+
+TEST_F(RenderModes, WrongUsage) {
+  const std::string d = Path("d.vlx"), o = Path("o");
+  const std::vector<std::string> wrong[] = {
+      {"--wavetable", d},
+      {"--wavetable", "--wt", d, o},
+      {"--wavetable", "--wavetable", d, o},
+      {"--wavetable", "--frame-size", "1000", d, o},
+      {"--wt", "--frame-size", "8192", d, o},
+      {"--wt", "--frame-size", "128", d, o},
+      {"--wt", "--frame-size", "2048x", d, o},
+      {"--wt", d, o, "--frame-size"},
+      {"--frame-size", "2048", d, o},
+      {"--png", "--frame-size", "2048", d, o},
+      {"--png", "--size", "640", d, o},
+      {"--png", "--size", "32x600", d, o},
+      {"--png", "--size", "640x600x2", d, o},
+      {"--png", "--size", "640x600", "--size", "640x600", d, o},
+      {"--size", "640x600", d, o},
+      {"--thumbnail", d, o},
+      {"--thumbnail", "big", d, o},
+      {"--thumbnail", "8", d, o},
+      {"--thumbnail", "128", "--size", "128x128", d, o},
+      {"--wavetable", d, o, "extra"}};
+  for (const auto& args : wrong) {
+    EXPECT_EQ(Run(args), 2) << args[0] << " " << args[1];
+    EXPECT_EQ(Err.str().rfind("usage: ", 0), 0u) << Err.str();
+  }
+  EXPECT_EQ(Run({"--help"}), 0);
+  for (const char* mode : {"--wavetable", "--wt", "--png", "--thumbnail", "--frame-size", "--size"})
+    EXPECT_NE(Out.str().find(mode), std::string::npos) << mode;
+  auto entries = Entries();
+  EXPECT_EQ(entries, std::vector<std::string>{"d.vlx"});
+}
+
+TEST_F(RenderModes, RefusalsInEveryModeLeaveNoOutput) {
+  Bytes damaged = ReadBytes(Path("d.vlx"));
+  damaged.pop_back();
+  WriteBytes(Path("damaged.vlx"), damaged);
+  const Bytes previous = {'k', 'e', 'e', 'p'};
+  WriteBytes(Path("kept"), previous);
+  const std::vector<std::string> modes[] = {
+      {}, {"--wavetable"}, {"--wt"}, {"--png"}, {"--thumbnail", "256"}};
+  for (const auto& mode : modes) {
+    for (const std::string& output : {Path("new"), Path("kept")}) {
+      std::vector<std::string> args = mode;
+      args.push_back(Path("damaged.vlx"));
+      args.push_back(output);
+      EXPECT_EQ(Run(args), 1) << (mode.empty() ? "" : mode[0]);
+      ExpectOneLineNaming("damaged.vlx");
+      EXPECT_NE(Err.str().find("damaged"), std::string::npos);
+    }
+    std::vector<std::string> args = mode;
+    args.push_back(Path("d.vlx"));
+    args.push_back(Path("none/out"));
+    EXPECT_EQ(Run(args), 1);
+    ExpectOneLineNaming("none/out");
+  }
+  EXPECT_EQ(ReadBytes(Path("kept")), previous);
+  auto entries = Entries();
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"d.vlx", "damaged.vlx", "kept"}));
 }
 
 }  // namespace
