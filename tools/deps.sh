@@ -18,6 +18,7 @@ SOUND=(pipewire pipewire-bin wireplumber dbus alsa-utils)
 SOUND_ROUTE=(pipewire-alsa)
 TEST=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  clang-format shellcheck
   xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick
   "${SOUND[@]}" sox python3
   clang libclang-rt-14-dev llvm-14 valgrind

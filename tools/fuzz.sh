@@ -41,11 +41,14 @@ if [ -n "$symbolizer" ]; then
 fi
 export UBSAN_OPTIONS=print_stacktrace=1
 
-build=build-fuzz
+build="build-fuzz"
 CC="$cc" CXX="$cxx" cmake -S fuzz -B "$build" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 # The targets' own checks and each seed run once, before any fuzzing.
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+
+# The visible entries of a folder, as ls lists them.
+entries() { find "$1" -mindepth 1 -maxdepth 1 ! -name '.*' | wc -l; }
 
 status=0
 for target in document render; do
@@ -57,7 +60,7 @@ for target in document render; do
   mkdir -p "$corpus" "$findings"
   cp -R "fuzz/corpus/$target/." "$corpus"
   touch "$build/$name.start"
-  echo "== $name: ${seconds}s over $(ls "$corpus" | wc -l) seeds, log in $log"
+  echo "== $name: ${seconds}s over $(entries "$corpus") seeds, log in $log"
   set +e
   "$build/$name" "$corpus" -dict=fuzz/vlx.dict -max_total_time="$seconds" \
     -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=256 \
@@ -65,7 +68,7 @@ for target in document render; do
   rc=$?
   set -e
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
-  echo "$name: ${runs:-unknown} executions, corpus $(ls "$corpus" | wc -l) inputs, exit $rc"
+  echo "$name: ${runs:-unknown} executions, corpus $(entries "$corpus") inputs, exit $rc"
   if [ $rc -ne 0 ]; then
     status=1
     grep -E -A40 '^(FAILED|==[0-9]+==ERROR|SUMMARY)|runtime error' "$log" | head -n 80 || true

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, then checks everything:
+#   0. the layout of the C++ files and the shell scripts (tools/lint.sh);
 #   1. the test suite, built under AddressSanitizer, UndefinedBehaviorSanitizer
 #      and LeakSanitizer, with the end-to-end session of the real program
 #      under Xvfb;
@@ -10,6 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh test
+tools/lint.sh
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DVLX_SANITIZE=ON -DVLX_TESTS=ON
 cmake --build build-test -j"$(nproc)"

@@ -5,9 +5,9 @@ TDataForm* DataForm = nullptr;
 TDataForm::TDataForm(QWidget* Owner) : QWidget(Owner) {
   setObjectName("DataForm");
   ButtonSource = new TSkinSource(this);
-  ButtonSource->setObjectName("ButtonSource");
-  ButtonSource->Bitmap().LoadFromResourceName("ButtonSource");
+  ButtonSource->setObjectName(ButtonSourceName);
+  ButtonSource->Bitmap().LoadFromResourceName(ButtonSourceName);
   KnobSource = new TSkinSource(this);
-  KnobSource->setObjectName("KnobSource");
-  KnobSource->Bitmap().LoadFromResourceName("KnobSource");
+  KnobSource->setObjectName(KnobSourceName);
+  KnobSource->Bitmap().LoadFromResourceName(KnobSourceName);
 }

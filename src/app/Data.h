@@ -4,6 +4,11 @@
 
 #include "Skinsource.h"
 
+// The names by which the main window's controls find their skins; each skin's
+// picture bears the same name among the resources.
+inline constexpr const char* ButtonSourceName = "ButtonSource";
+inline constexpr const char* KnobSourceName = "KnobSource";
+
 // Holds the two skins every control of the main window draws from. It is a
 // container only: created with the other forms, never shown.
 class TDataForm : public QWidget {

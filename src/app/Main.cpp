@@ -15,6 +15,7 @@
 #include "Dialogs.h"
 #include "Document.h"
 #include "Filewrite.h"
+#include "Integers.h"
 #include "Message01.h"
 #include "Message02.h"
 #include "Playback.h"
@@ -64,8 +65,8 @@ struct TLayoutRow {
 };
 
 using F = TMainForm;
-constexpr const char* Btn = "ButtonSource";
-constexpr const char* Kn = "KnobSource";
+constexpr const char* Btn = ButtonSourceName;
+constexpr const char* Kn = KnobSourceName;
 
 // The window's components in creation (and stacking) order.
 // clang-format off
@@ -139,13 +140,26 @@ const char* const SkinSourceProperty = "SkinSourceName";
 // positions are held in range anyway, so holding the value keeps the
 // conversion defined.
 int TruncInt(double Value) {
-  if (!(Value > -10000.0)) return -10000;
-  if (Value > 10000.0) return 10000;
-  return static_cast<int>(Value);
+  return TruncateToInt(Value, -10000, 10000);
 }
 
 void ShowFileMessage(const std::string& Text) {
   Dialogs().MessageBox(Text, AppTitle, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Whether a document or a WAV file was written; the user is told when not.
+// A save that could not finish is as lost as one that never began, and the
+// message names disk space among the causes.
+bool Reported(TWriteOutcome Outcome, const std::string& Path) {
+  switch (Outcome) {
+    case TWriteOutcome::Written:
+      return true;
+    case TWriteOutcome::CannotCreate:
+    case TWriteOutcome::WriteFailed:
+      ShowFileMessage(CannotCreateMessage(Path));
+      return false;
+  }
+  return false;
 }
 
 std::string CannotStartMessage(const std::string& Command, const std::string& Reason) {
@@ -264,8 +278,8 @@ void TMainForm::BuildLayout() {
 void TMainForm::AttachSkinSources(TDataForm& Data) {
   for (TSkinControl* Control : findChildren<TSkinControl*>()) {
     const QString Name = Control->property(SkinSourceProperty).toString();
-    if (Name == "ButtonSource") Control->SetSkinSource(Data.ButtonSource);
-    if (Name == "KnobSource") Control->SetSkinSource(Data.KnobSource);
+    if (Name == ButtonSourceName) Control->SetSkinSource(Data.ButtonSource);
+    if (Name == KnobSourceName) Control->SetSkinSource(Data.KnobSource);
   }
 }
 
@@ -311,22 +325,46 @@ void TMainForm::AboutClick(TObject*) {
 
 // Editing -------------------------------------------------------------------
 
-void TMainForm::XKnobChange(TObject* Sender) {
-  const int Wave = Sender == X0Knob ? 0 : 1;
-  Waves[Wave]->SetX(SelectedNode, static_cast<double>((Wave == 0 ? X0Knob : X1Knob)->Position()));
+TSkinKnob* TMainForm::Knob(int Wave, TNodeField Field) const {
+  switch (Field) {
+    case TNodeField::X:
+      return Wave == 0 ? X0Knob : X1Knob;
+    case TNodeField::Y:
+      return Wave == 0 ? Y0Knob : Y1Knob;
+    case TNodeField::T:
+      return Wave == 0 ? T0Knob : T1Knob;
+  }
+  return nullptr;
+}
+
+void TMainForm::KnobChange(int Wave, TNodeField Field) {
+  const int Position = Knob(Wave, Field)->Position();
+  TNodeList& Nodes = *Waves[Wave];
+  switch (Field) {
+    case TNodeField::X:
+      Nodes.SetX(SelectedNode, static_cast<double>(Position));
+      break;
+    case TNodeField::Y:
+      Nodes.SetY(SelectedNode, static_cast<double>(Position));
+      break;
+    case TNodeField::T:
+      // Tension runs from -20 to 20 in steps of 0.2.
+      Nodes.SetT(SelectedNode, Position * 0.2);
+      break;
+  }
   (Wave == 0 ? Box0 : Box1)->Repaint();
+}
+
+void TMainForm::XKnobChange(TObject* Sender) {
+  KnobChange(Sender == X0Knob ? 0 : 1, TNodeField::X);
 }
 
 void TMainForm::YKnobChange(TObject* Sender) {
-  const int Wave = Sender == Y0Knob ? 0 : 1;
-  Waves[Wave]->SetY(SelectedNode, static_cast<double>((Wave == 0 ? Y0Knob : Y1Knob)->Position()));
-  (Wave == 0 ? Box0 : Box1)->Repaint();
+  KnobChange(Sender == Y0Knob ? 0 : 1, TNodeField::Y);
 }
 
 void TMainForm::TKnobChange(TObject* Sender) {
-  const int Wave = Sender == T0Knob ? 0 : 1;
-  Waves[Wave]->SetT(SelectedNode, (Wave == 0 ? T0Knob : T1Knob)->Position() * 0.2);
-  (Wave == 0 ? Box0 : Box1)->Repaint();
+  KnobChange(Sender == T0Knob ? 0 : 1, TNodeField::T);
 }
 
 void TMainForm::RightClick(TObject*) {
@@ -362,16 +400,15 @@ void TMainForm::DeleteClick(TObject*) {
 }
 
 void TMainForm::UpdateKnobs() {
-  TSkinKnob* const Knobs[2][3] = {{X0Knob, Y0Knob, T0Knob}, {X1Knob, Y1Knob, T1Knob}};
   for (int Wave = 0; Wave < 2; ++Wave) {
     // Each SetPosition writes the knob's value back into the node (OnChange),
     // so every value is read after the previous knob has been set.
     const TNode* Node = Waves[Wave]->Find(SelectedNode);
     if (!Node) continue;
-    Knobs[Wave][0]->SetPosition(TruncInt(Node->X));
-    Knobs[Wave][1]->SetPosition(TruncInt(Node->Y));
+    Knob(Wave, TNodeField::X)->SetPosition(TruncInt(Node->X));
+    Knob(Wave, TNodeField::Y)->SetPosition(TruncInt(Node->Y));
     // Double precision: every tension the knob sets reads back as its own position.
-    Knobs[Wave][2]->SetPosition(TruncInt(Node->T * 5));
+    Knob(Wave, TNodeField::T)->SetPosition(TruncInt(Node->T * 5));
   }
 }
 
@@ -431,17 +468,7 @@ void TMainForm::LoadDefaultDesign() {
 }
 
 bool TMainForm::WriteDocument(const std::string& Path) {
-  switch (::WriteDocument(Path, *Waves[0], *Waves[1])) {
-    case TWriteOutcome::Written:
-      return true;
-    // A save that could not finish is as lost as one that never began, and
-    // the user must know; the message names disk space among the causes.
-    case TWriteOutcome::CannotCreate:
-    case TWriteOutcome::WriteFailed:
-      ShowFileMessage(CannotCreateMessage(Path));
-      return false;
-  }
-  return false;
+  return Reported(::WriteDocument(Path, *Waves[0], *Waves[1]), Path);
 }
 
 bool TMainForm::ReadDocument(const std::string& Path, std::string* Reason) {
@@ -459,15 +486,7 @@ bool TMainForm::ReadDocument(const std::string& Path, std::string* Reason) {
 }
 
 bool TMainForm::WriteWav(const std::string& Path) {
-  switch (::WriteWav(Path, *Waves[0], *Waves[1])) {
-    case TWriteOutcome::Written:
-      return true;
-    case TWriteOutcome::CannotCreate:
-    case TWriteOutcome::WriteFailed:
-      ShowFileMessage(CannotCreateMessage(Path));
-      return false;
-  }
-  return false;
+  return Reported(::WriteWav(Path, *Waves[0], *Waves[1]), Path);
 }
 
 void TMainForm::NewClick(TObject*) {

@@ -14,6 +14,9 @@
 
 class TDataForm;
 
+// The node field a knob edits.
+enum class TNodeField { X, Y, T };
+
 // The main window: the design being edited (two waves, the selected node, the
 // document's path) and the handlers of every control on it.
 class TMainForm : public TForm {
@@ -111,6 +114,10 @@ class TMainForm : public TForm {
 
  private:
   void BuildLayout();
+  TSkinKnob* Knob(int Wave, TNodeField Field) const;
+  // The one change path of all six knobs: the knob's position into the field
+  // of the selected node of its wave, then that wave's box repainted.
+  void KnobChange(int Wave, TNodeField Field);
   void Select(const TNode* Node);
   // Where file dialogs start: the current document's folder, if any.
   std::string DocumentFolder() const;

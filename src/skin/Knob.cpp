@@ -1,9 +1,9 @@
 #include "Knob.h"
 
-#include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdint>
+
+#include "Integers.h"
 
 namespace {
 
@@ -12,17 +12,6 @@ constexpr int CentreX = 13;
 constexpr int CentreY = 13;
 // Far enough to leave every picture; the line is clipped at its edge.
 constexpr long double PointerLength = 300;
-
-// Truncates toward zero; values beyond the int range stop at its ends.
-int TruncateToInt(long double Value) {
-  if (Value >= 2147483647.0L) return INT_MAX;
-  if (Value <= -2147483648.0L) return INT_MIN;
-  return static_cast<int>(Value);
-}
-
-int Saturated(std::int64_t Value) {
-  return static_cast<int>(std::clamp<std::int64_t>(Value, INT_MIN, INT_MAX));
-}
 
 std::unique_ptr<TBitmap> Loaded(const char* Name) {
   auto Bitmap = std::make_unique<TBitmap>();
@@ -46,38 +35,31 @@ TKnob::TKnob(QWidget* Parent)
 
 TKnob::~TKnob() = default;
 
+// Repaints at the next paint cycle, not at once; every call is reported.
 void TKnob::SetPosition(int Value) {
-  FPosition = Value;
-  if (FPosition < FMin) FPosition = FMin;
-  if (FPosition > FMax) FPosition = FMax;
+  Range.SetPosition(Value);
   Invalidate();
   if (OnChange) OnChange(this);
 }
 
 void TKnob::SetMin(int Value) {
-  if (Value >= FMax) return;
-  FMin = Value;
-  if (FPosition < FMin) FPosition = FMin;
-  Invalidate();
+  if (Range.SetMin(Value)) Invalidate();
 }
 
 void TKnob::SetMax(int Value) {
-  if (Value <= FMin) return;
-  FMax = Value;
-  if (FPosition > FMax) FPosition = FMax;
-  Invalidate();
+  if (Range.SetMax(Value)) Invalidate();
 }
 
 // Each step is rounded to single precision where the knob always rounded it;
 // the grid of 0..100 comes out as 0, 16, 33, 50, 66, 83, 100 only this way.
 // The intermediate sums run in extended precision.
 int TKnob::SnapToGrid(int Value) const {
-  const long double Range = static_cast<long double>(FMax) - FMin;
-  const float Step = static_cast<float>(Range * (1.0L / 6));
-  const float Index = static_cast<float>((static_cast<long double>(Value) - FMin) / Step + 0.5L);
+  const long double Min = Range.Min();
+  const float Step = static_cast<float>(static_cast<long double>(Range.Span()) * (1.0L / 6));
+  const float Index = static_cast<float>((static_cast<long double>(Value) - Min) / Step + 0.5L);
   const long double K = std::trunc(static_cast<long double>(Index));
   const float Offset = static_cast<float>(K * Step);
-  return TruncateToInt(FMin + static_cast<long double>(Offset));
+  return TruncateToInt(Min + static_cast<long double>(Offset));
 }
 
 void TKnob::SetPositionSnapped(int Value, bool Snap) {
@@ -111,8 +93,8 @@ void TKnob::Paint() {
   // 225 degrees (lower left) at Min, clockwise through straight up to -45
   // degrees (lower right) at Max.
   const long double Pi = 4 * std::atan(1.0L);
-  const long double Share =
-      (static_cast<long double>(FPosition) - FMin) / (static_cast<long double>(FMax) - FMin);
+  const long double Share = (static_cast<long double>(Range.Position()) - Range.Min()) /
+                            static_cast<long double>(Range.Span());
   const long double Theta = 1.25L * Pi - 1.5L * Pi * Share;
   Pointer.SetPenColor(clBlack);
   Pointer.MoveTo(CentreX, CentreY);
@@ -132,26 +114,27 @@ void TKnob::Paint() {
 
 void TKnob::KeyDown(std::uint16_t& Key, TShiftState Shift) {
   const bool Snap = Shift.Contains(ssCtrl);
-  const std::int64_t Sixth = (static_cast<std::int64_t>(FMax) - FMin) / 6;
+  const int Position = Range.Position();
+  const std::int64_t Sixth = Range.Span() / 6;
   switch (Key) {
     case VK_UP:
     case VK_RIGHT:
       if (!Snap) {
-        SetPosition(Saturated(static_cast<std::int64_t>(FPosition) + SmallChange));
-      } else if (const int Grid = SnapToGrid(FPosition); Grid > FPosition) {
+        SetPosition(SaturateToInt(static_cast<std::int64_t>(Position) + SmallChange));
+      } else if (const int Grid = SnapToGrid(Position); Grid > Position) {
         SetPosition(Grid);
       } else {
-        SetPositionSnapped(Saturated(FPosition + Sixth), true);
+        SetPositionSnapped(SaturateToInt(Position + Sixth), true);
       }
       break;
     case VK_LEFT:
     case VK_DOWN:
       if (!Snap) {
-        SetPosition(Saturated(static_cast<std::int64_t>(FPosition) - SmallChange));
-      } else if (const int Grid = SnapToGrid(FPosition); Grid < FPosition) {
+        SetPosition(SaturateToInt(static_cast<std::int64_t>(Position) - SmallChange));
+      } else if (const int Grid = SnapToGrid(Position); Grid < Position) {
         SetPosition(Grid);
       } else {
-        SetPositionSnapped(Saturated(FPosition - Sixth), true);
+        SetPositionSnapped(SaturateToInt(Position - Sixth), true);
       }
       break;
     default:
@@ -167,26 +150,23 @@ void TKnob::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (Button != mbLeft) return;
   Dragging = true;
   DragStartY = Y;
-  DragStartPosition = FPosition;
+  DragStartPosition = Range.Position();
   Snapping = Shift.Contains(ssCtrl) || Shift.Contains(ssRight);
-  if (Snapping) SetPositionSnapped(FPosition, true);
+  if (Snapping) SetPositionSnapped(Range.Position(), true);
 }
 
-// Measured from where the drag began, or from where snapping was last switched
-// on or off; never added up move by move. Products are taken in 64 bits, so a
-// wide range cannot wrap.
+// Switching snapping on or off restarts the drag where the pointer is; a
+// snapping drag covers the range in a third of the pixels.
 void TKnob::MouseMove(TShiftState Shift, int, int Y) {
   if (!Dragging || Sensitivity < 3) return;
   const bool Snap = Shift.Contains(ssCtrl) || Shift.Contains(ssRight);
   if (Snap != Snapping) {
     Snapping = Snap;
     DragStartY = Y;
-    DragStartPosition = FPosition;
+    DragStartPosition = Range.Position();
   }
-  const std::int64_t Dy = static_cast<std::int64_t>(Y) - DragStartY;
-  const std::int64_t Pixels = Snapping ? Sensitivity / 3 : Sensitivity;
-  const std::int64_t Step = (static_cast<std::int64_t>(FMax) - FMin) * Dy / Pixels;
-  SetPositionSnapped(Saturated(DragStartPosition - Step), Snapping);
+  const int Pixels = Snapping ? Sensitivity / 3 : Sensitivity;
+  SetPositionSnapped(Range.Dragged(DragStartPosition, DragStartY, Y, Pixels), Snapping);
 }
 
 void TKnob::MouseUp(TMouseButton Button, TShiftState, int, int) {

@@ -4,6 +4,7 @@
 
 #include "Bitmap.h"
 #include "Controls.h"
+#include "KnobRange.h"
 
 // A rotary knob composed from three small pictures: a face (its pure red turned
 // into the parent's background), a second face with a focus ring, and a mask
@@ -15,9 +16,9 @@ class TKnob : public TCustomControl {
   explicit TKnob(QWidget* Parent = nullptr);
   ~TKnob() override;
 
-  int Position() const { return FPosition; }
-  int Min() const { return FMin; }
-  int Max() const { return FMax; }
+  int Position() const { return Range.Position(); }
+  int Min() const { return Range.Min(); }
+  int Max() const { return Range.Max(); }
 
   // Clamped to Min..Max; repaints at the next paint cycle and fires OnChange
   // on every call, also when the value stays the same.
@@ -59,9 +60,7 @@ class TKnob : public TCustomControl {
   std::unique_ptr<TBitmap> BufferBitmap;
   TRect FaceRect;
 
-  int FPosition = 0;
-  int FMin = 0;
-  int FMax = 100;
+  TKnobRange Range;
   bool Dragging = false;
   bool Snapping = false;
   int DragStartY = 0;

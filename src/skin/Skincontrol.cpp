@@ -1,16 +1,9 @@
 #include "Skincontrol.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 
-namespace {
-
-int Saturated(std::int64_t Value) {
-  return static_cast<int>(std::clamp<std::int64_t>(Value, INT_MIN, INT_MAX));
-}
-
-}  // namespace
+#include "Integers.h"
 
 TSkinControl::TSkinControl(QWidget* Parent) : TCustomControl(Parent) {
   resize(27, 27);
@@ -31,7 +24,7 @@ void TSkinControl::SetGlyphRowCount(int Value) {
 
 void TSkinControl::SetGlyphIndex(int Value) {
   const std::int64_t Cells = static_cast<std::int64_t>(FGlyphColCount) * FGlyphRowCount;
-  if (Value >= Cells) Value = Saturated(Cells - 1);
+  if (Value >= Cells) Value = SaturateToInt(Cells - 1);
   FGlyphIndex = Value;
   Repaint();
 }
@@ -54,7 +47,8 @@ TRect TSkinControl::GlyphRect(int Index) const {
   const std::int64_t Columns = std::max(FGlyphColCount, 1);
   const std::int64_t Left = FSkinXOffset + W * (Index % Columns);
   const std::int64_t Top = FSkinYOffset + H * (Index / Columns);
-  return Rect(Saturated(Left), Saturated(Top), Saturated(Left + W), Saturated(Top + H));
+  return Rect(SaturateToInt(Left), SaturateToInt(Top), SaturateToInt(Left + W),
+              SaturateToInt(Top + H));
 }
 
 void TSkinControl::Paint() {

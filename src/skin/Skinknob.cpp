@@ -1,42 +1,24 @@
 #include "Skinknob.h"
 
-#include <algorithm>
-#include <climits>
 #include <cstdint>
 
-namespace {
-
-// Truncates toward zero; values beyond the int range stop at its ends.
-int TruncateToInt(float Value) {
-  if (Value >= 2147483648.0f) return INT_MAX;
-  if (Value <= -2147483648.0f) return INT_MIN;
-  return static_cast<int>(Value);
-}
-
-}  // namespace
+#include "Integers.h"
 
 TSkinKnob::TSkinKnob(QWidget* Parent) : TSkinControl(Parent) {}
 
+// The new frame shows at once; every call is reported.
 void TSkinKnob::SetPosition(int Value) {
-  FPosition = Value;
-  if (FPosition < FMin) FPosition = FMin;
-  if (FPosition > FMax) FPosition = FMax;
+  Range.SetPosition(Value);
   Position2Glyph();
   if (OnChange) OnChange(this);
 }
 
 void TSkinKnob::SetMin(int Value) {
-  if (Value >= FMax) return;
-  FMin = Value;
-  if (FPosition < FMin) FPosition = FMin;
-  Position2Glyph();
+  if (Range.SetMin(Value)) Position2Glyph();
 }
 
 void TSkinKnob::SetMax(int Value) {
-  if (Value <= FMin) return;
-  FMax = Value;
-  if (FPosition > FMax) FPosition = FMax;
-  Position2Glyph();
+  if (Range.SetMax(Value)) Position2Glyph();
 }
 
 // Single precision, rounded after each step, truncated at the end: the frame
@@ -44,9 +26,10 @@ void TSkinKnob::SetMax(int Value) {
 // 64 bits, as a range may span more than 32 bits can hold.
 void TSkinKnob::Position2Glyph() {
   const std::int64_t Frames = static_cast<std::int64_t>(GlyphColCount()) * GlyphRowCount();
-  const float Offset = static_cast<float>(static_cast<std::int64_t>(FPosition) - FMin);
+  const float Offset =
+      static_cast<float>(static_cast<std::int64_t>(Range.Position()) - Range.Min());
   const float Scaled = Offset * static_cast<float>(Frames - 1);
-  const float Frame = Scaled / static_cast<float>(static_cast<std::int64_t>(FMax) - FMin);
+  const float Frame = Scaled / static_cast<float>(Range.Span());
   SetGlyphIndex(TruncateToInt(Frame));
 }
 
@@ -55,18 +38,12 @@ void TSkinKnob::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
   if (Button != mbLeft) return;
   Dragging = true;
   DragStartY = Y;
-  DragStartPosition = FPosition;
+  DragStartPosition = Range.Position();
 }
 
-// Always measured from the start of the drag, never added up move by move.
-// Worked in 64 bits so that a wide range or a long drag cannot overflow; for
-// every value 32 bits can hold the result is the same.
 void TSkinKnob::MouseMove(TShiftState, int, int Y) {
   if (!Dragging || Sensitivity == 0) return;
-  const std::int64_t Dy = static_cast<std::int64_t>(Y) - DragStartY;
-  const std::int64_t Step = ((static_cast<std::int64_t>(FMax) - FMin) * Dy) / Sensitivity;
-  const std::int64_t Target = DragStartPosition - Step;
-  SetPosition(static_cast<int>(std::clamp<std::int64_t>(Target, INT_MIN, INT_MAX)));
+  SetPosition(Range.Dragged(DragStartPosition, DragStartY, Y, Sensitivity));
 }
 
 void TSkinKnob::MouseUp(TMouseButton Button, TShiftState, int, int) {

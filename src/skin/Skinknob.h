@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KnobRange.h"
 #include "Skincontrol.h"
 
 // A rotary knob drawn from a strip of frames: it holds Position within
@@ -9,9 +10,9 @@ class TSkinKnob : public TSkinControl {
  public:
   explicit TSkinKnob(QWidget* Parent = nullptr);
 
-  int Position() const { return FPosition; }
-  int Min() const { return FMin; }
-  int Max() const { return FMax; }
+  int Position() const { return Range.Position(); }
+  int Min() const { return Range.Min(); }
+  int Max() const { return Range.Max(); }
 
   // Fires OnChange on every call, also when the value stays the same.
   void SetPosition(int Value);
@@ -32,9 +33,7 @@ class TSkinKnob : public TSkinControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 
  private:
-  int FPosition = 0;
-  int FMin = 0;
-  int FMax = 100;
+  TKnobRange Range;
   bool Dragging = false;
   int DragStartY = 0;
   int DragStartPosition = 0;

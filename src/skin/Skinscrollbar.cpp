@@ -1,16 +1,9 @@
 #include "Skinscrollbar.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 
-namespace {
-
-int Saturated(std::int64_t Value) {
-  return static_cast<int>(std::clamp<std::int64_t>(Value, INT_MIN, INT_MAX));
-}
-
-}  // namespace
+#include "Integers.h"
 
 TSkinScrollBar::TSkinScrollBar(QWidget* Parent) : TSkinControl(Parent) {}
 
@@ -31,7 +24,7 @@ int TSkinScrollBar::BarCoordinate(int X, int Y) const {
 // hold must not wrap. For every range that fits the result is the same.
 int TSkinScrollBar::ValueAt(int Position) const {
   const std::int64_t Range = static_cast<std::int64_t>(FMax) - FMin;
-  return Saturated(FMin + Range * Position / Run());
+  return SaturateToInt(FMin + Range * Position / Run());
 }
 
 void TSkinScrollBar::Recalculate() {
@@ -41,7 +34,7 @@ void TSkinScrollBar::Recalculate() {
   }
   const std::int64_t Offset = static_cast<std::int64_t>(FValue) - FMin;
   const std::int64_t Range = static_cast<std::int64_t>(FMax) - FMin;
-  ThumbPosition = Saturated(Offset * Run() / Range);
+  ThumbPosition = SaturateToInt(Offset * Run() / Range);
 }
 
 // Recalculated here as well as in Paint, so that the thumb's place is right
@@ -100,14 +93,14 @@ void TSkinScrollBar::Paint() {
   TCanvas& Target = Canvas();
   Target.SetCopyMode(cmSrcCopy);
   if (FOrientation == soVertical) {
-    const TRect Cell =
-        Rect(FTTSkinXOffset, FTTSkinYOffset, Saturated(X + W), Saturated(Y + FThumbTabSize));
+    const TRect Cell = Rect(FTTSkinXOffset, FTTSkinYOffset, SaturateToInt(X + W),
+                            SaturateToInt(Y + FThumbTabSize));
     // Given upside down, so the cell's top row lands on the thumb's lowest row.
     const int Lowest = static_cast<int>(H) - ThumbPosition;
     Target.CopyRect(Rect(0, Lowest, Width(), Lowest - FThumbTabSize), Skin, Cell);
   } else {
-    const TRect Cell =
-        Rect(FTTSkinXOffset, FTTSkinYOffset, Saturated(X + FThumbTabSize), Saturated(Y + H));
+    const TRect Cell = Rect(FTTSkinXOffset, FTTSkinYOffset, SaturateToInt(X + FThumbTabSize),
+                            SaturateToInt(Y + H));
     Target.CopyRect(Rect(ThumbPosition, 0, ThumbPosition + FThumbTabSize, Height()), Skin, Cell);
   }
 }

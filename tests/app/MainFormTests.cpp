@@ -1,4 +1,5 @@
 #include <QTest>
+#include <array>
 
 #include "AppFixture.h"
 
@@ -94,6 +95,30 @@ TEST_F(MainFormTest, TurningAnXKnobOnTheStartNodeChangesOnlyTheKnob) {
   Main->X0Knob->SetPosition(50);
   EXPECT_EQ(Main->X0Knob->Position(), 50);
   EXPECT_EQ(Main->Waves[0]->Find(1)->X, 0);
+}
+
+TEST_F(MainFormTest, EachKnobWritesOnlyItsOwnFieldOfItsOwnWave) {
+  Main->RightClick(nullptr);
+  auto Fields = [&](int Wave) {
+    const TNode* Node = Main->Waves[Wave]->Find(2);
+    return std::array{Node->X, Node->Y, Node->T};
+  };
+  struct TCase {
+    TSkinKnob* Knob;
+    int Wave, Field, Position;
+    double Value;
+  };
+  const TCase Cases[] = {{Main->X0Knob, 0, 0, 80, 80}, {Main->Y0Knob, 0, 1, -5, -5},
+                         {Main->T0Knob, 0, 2, 10, 2},  {Main->X1Knob, 1, 0, 90, 90},
+                         {Main->Y1Knob, 1, 1, 7, 7},   {Main->T1Knob, 1, 2, -5, -1}};
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(&Case - Cases);
+    std::array Expected{Fields(0), Fields(1)};
+    Expected[Case.Wave][Case.Field] = Case.Value;
+    Case.Knob->SetPosition(Case.Position);
+    EXPECT_EQ(Fields(0), Expected[0]);
+    EXPECT_EQ(Fields(1), Expected[1]);
+  }
 }
 
 TEST_F(MainFormTest, ADragOnTheUpperLevelKnobRaisesTheStartOfWave0) {

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Checks the layout of every C++ file against .clang-format and every shell
+# script with shellcheck; any finding fails the run. Build folders, which lie
+# at the top of the tree, are not read.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+status=0
+
+mapfile -d '' cxx < <(find src tests tools bench fuzz examples -type f \
+  \( -name '*.cpp' -o -name '*.cc' -o -name '*.h' -o -name '*.hpp' \) -print0 | sort -z)
+if ! clang-format --dry-run -Werror "${cxx[@]}"; then
+  status=1
+fi
+
+# Scripts are known by their extension or, like .ci/run, by their first line.
+scripts=()
+while IFS= read -r -d '' file; do
+  case "$file" in
+    *.sh) scripts+=("$file") ;;
+    *) head -n 1 "$file" | grep -qE '^#!.*\b(ba|da|k)?sh\b' && scripts+=("$file") ;;
+  esac
+done < <(find . -path ./.git -prune -o -path './build*' -prune -o -type f \
+  \( -name '*.sh' -o -perm -u+x \) -print0 | sort -z)
+if ! shellcheck "${scripts[@]}"; then
+  status=1
+fi
+
+echo "lint: ${#cxx[@]} C++ files, ${#scripts[@]} shell scripts, $([ $status -eq 0 ] && echo clean || echo findings)"
+exit $status
