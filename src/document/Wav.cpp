@@ -2,6 +2,20 @@
 
 #include <vector>
 
+void WriteMonoPcm16Head(std::FILE* out, std::uint32_t riffBytes, std::uint32_t sampleRate) {
+  WriteDWord(FourCC("RIFF"), out);
+  WriteDWord(riffBytes, out);
+  WriteDWord(FourCC("WAVE"), out);
+  WriteDWord(FourCC("fmt "), out);
+  WriteDWord(16, out);
+  WriteWord(1, out);  // PCM
+  WriteWord(1, out);  // mono
+  WriteDWord(sampleRate, out);
+  WriteDWord(sampleRate * 2, out);  // bytes a second
+  WriteWord(2, out);                // bytes a frame
+  WriteWord(16, out);
+}
+
 TWriteOutcome WriteWav(const std::string& path, const TNodeList& wave0, const TNodeList& wave1) {
   TSafeFile file(path);
   if (!file.Create()) return TWriteOutcome::CannotCreate;
@@ -10,17 +24,7 @@ TWriteOutcome WriteWav(const std::string& path, const TNodeList& wave0, const TN
 
   std::FILE* out = file.File();
   constexpr std::uint32_t dataSize = 2 * kMorphSamples;
-  WriteDWord(FourCC("RIFF"), out);
-  WriteDWord(dataSize + 52, out);
-  WriteDWord(FourCC("WAVE"), out);
-  WriteDWord(FourCC("fmt "), out);
-  WriteDWord(16, out);
-  WriteWord(1, out);  // PCM
-  WriteWord(1, out);  // mono
-  WriteDWord(kWavSampleRate, out);
-  WriteDWord(kWavSampleRate * 2, out);
-  WriteWord(2, out);
-  WriteWord(16, out);
+  WriteMonoPcm16Head(out, dataSize + 52, kWavSampleRate);
   WriteDWord(FourCC("vrlx"), out);
   WriteDWord(8, out);
   WriteWord(kPeriodSamples, out);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "Filewrite.h"
@@ -8,6 +10,10 @@
 constexpr int kWavSampleRate = 29761;
 constexpr int kWavHeaderSize = 60;
 constexpr int kWavFileSize = kWavHeaderSize + 2 * kMorphSamples;
+
+// Starts a RIFF WAVE file of 16-bit mono PCM: the RIFF header, whose size
+// field counts riffBytes, and the "fmt " chunk.
+void WriteMonoPcm16Head(std::FILE* out, std::uint32_t riffBytes, std::uint32_t sampleRate);
 
 // Renders the morph from wave0 to wave1 and writes it as 16-bit mono PCM with
 // a "vrlx" chunk giving the period layout. An existing file is replaced only

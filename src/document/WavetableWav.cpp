@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "Wav.h"
+
 std::string WavetableClmText(int frameSize) {
   std::string text = "<!>" + std::to_string(frameSize) + " 10000000 wavetable (Vorlantix)";
   // Chunks of even size are read by every WAV reader, padded or not.
@@ -19,17 +21,7 @@ TWriteOutcome WriteWavetableWav(const std::string& path, const TNodeList& wave0,
   std::FILE* out = file.File();
   const auto clmSize = static_cast<std::uint32_t>(clm.size());
   const auto dataSize = static_cast<std::uint32_t>(2 * samples.size());
-  WriteDWord(FourCC("RIFF"), out);
-  WriteDWord(4 + (8 + 16) + (8 + clmSize) + (8 + dataSize), out);
-  WriteDWord(FourCC("WAVE"), out);
-  WriteDWord(FourCC("fmt "), out);
-  WriteDWord(16, out);
-  WriteWord(1, out);  // PCM
-  WriteWord(1, out);  // mono
-  WriteDWord(kWavetableSampleRate, out);
-  WriteDWord(kWavetableSampleRate * 2, out);
-  WriteWord(2, out);
-  WriteWord(16, out);
+  WriteMonoPcm16Head(out, 4 + (8 + 16) + (8 + clmSize) + (8 + dataSize), kWavetableSampleRate);
   WriteDWord(FourCC("clm "), out);
   WriteDWord(clmSize, out);
   std::fwrite(clm.data(), 1, clm.size(), out);
