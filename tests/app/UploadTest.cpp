@@ -4,8 +4,8 @@
 #include <QTest>
 #include <fstream>
 
-#include "../os/OsTestSupport.h"
 #include "AppFixture.h"
+#include "OsTestSupport.h"
 #include "Registry.h"
 #include "Wav.h"
 
