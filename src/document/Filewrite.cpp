@@ -15,12 +15,17 @@ int WriteLittleEndian(std::uint64_t value, int bytes, std::FILE* file) {
   return static_cast<int>(std::fwrite(buffer, static_cast<std::size_t>(bytes), 1, file));
 }
 
-std::FILE* OpenTemp(const std::string& path) {
-  if (TTempFileOpener::Installed) return TTempFileOpener::Installed->Open(path);
-  return std::fopen(path.c_str(), "wbx");
-}
+class TRealTempFileOpener : public TTempFileOpener {
+ public:
+  std::FILE* Open(const std::string& path) override { return std::fopen(path.c_str(), "wbx"); }
+};
 
 }  // namespace
+
+TTempFileOpener& TempFileOpener() {
+  static TRealTempFileOpener Real;
+  return TTempFileOpener::Installed ? *TTempFileOpener::Installed : Real;
+}
 
 int WriteByte(std::int32_t value, std::FILE* file) {
   return WriteLittleEndian(static_cast<std::uint32_t>(value), 1, file);
@@ -83,7 +88,7 @@ bool TSafeFile::Create() {
     std::snprintf(name, sizeof name, ".vlx-%08x.tmp", static_cast<unsigned>(random()));
     const std::string path = (folder / name).string();
     errno = 0;
-    Stream = OpenTemp(path);
+    Stream = TempFileOpener().Open(path);
     if (Stream) {
       TempPath = path;
     } else if (errno != EEXIST) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "Seam.h"
+
 enum class TWriteOutcome { Written, CannotCreate, WriteFailed };
 
 // Little-endian writers; each returns the number of items written (1 on success).
@@ -28,11 +30,14 @@ std::string CannotCreateMessage(const std::string& fileName);
 // make writes fail as on a full disk.
 class TTempFileOpener {
  public:
-  static inline TTempFileOpener* Installed = nullptr;
   virtual ~TTempFileOpener() = default;
   // As fopen(path, "wbx"): null when the file exists or cannot be created.
   virtual std::FILE* Open(const std::string& path) = 0;
+
+  static inline TTempFileOpener* Installed = nullptr;
 };
+
+TTempFileOpener& TempFileOpener();
 
 // A file that replaces its target only once everything, the close included,
 // has been written, so a failed save leaves the previous file as it was.

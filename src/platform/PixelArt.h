@@ -32,13 +32,6 @@ class TDesktopService {
 
 TDesktopService& Desktop();
 
-class TScriptedDesktop : public TDesktopService {
- public:
-  explicit TScriptedDesktop(double Dpi) : Dpi(Dpi) {}
-  double LogicalDpi(const QScreen&) override { return Dpi; }
-  double Dpi;
-};
-
 // How a screen shows a window laid out in pixels.
 struct TScreenScale {
   int Whole = 1;     // device pixels per pixel of a pixel-art window, each way

@@ -6,14 +6,14 @@
 #include <QImage>
 #include <memory>
 
-#include "../platform/PointerDriver.h"
 #include "About.h"
 #include "Data.h"
-#include "Dialogs.h"
 #include "Main.h"
 #include "Message01.h"
 #include "Message02.h"
-#include "Shell.h"
+#include "PointerDriver.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedShell.h"
 
 // The program's five forms, created as the program creates them, with the
 // modal dialogs and the launcher scripted.

@@ -24,10 +24,10 @@
 #include <thread>
 #include <vector>
 
-#include "Dialogs.h"
 #include "Nodes.h"
 #include "Playback.h"
-#include "PointerState.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedPointerState.h"
 #include "WaveDevice.h"
 #include "Waveout.h"
 

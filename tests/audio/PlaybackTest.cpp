@@ -5,11 +5,11 @@
 #include <limits>
 #include <vector>
 
-#include "Dialogs.h"
 #include "Nodes.h"
 #include "Playback.h"
-#include "PointerState.h"
-#include "WaveDevice.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedPointerState.h"
+#include "ScriptedWaveDevice.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "PointerState.h"
+#include "ScriptedPointerState.h"
 
 namespace {
 

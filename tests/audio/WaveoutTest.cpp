@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "Dialogs.h"
-#include "WaveDevice.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedWaveDevice.h"
 #include "Waveout.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "../model/ListCheck.h"
 #include "Document.h"
+#include "ListCheck.h"
 #include "TempDir.h"
 #include "Wav.h"
 

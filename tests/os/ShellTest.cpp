@@ -13,7 +13,7 @@
 #include <sys/wait.h>
 
 #include "OsTestSupport.h"
-#include "Shell.h"
+#include "ScriptedShell.h"
 
 namespace fs = std::filesystem;
 

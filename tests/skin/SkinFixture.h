@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "../platform/PointerDriver.h"
+#include "PointerDriver.h"
 #include "Skincontrol.h"
 #include "Skinsource.h"
 

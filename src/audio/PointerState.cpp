@@ -166,12 +166,3 @@ TPointerStateService& PointerState() {
   static TRealPointerState Real;
   return TPointerStateService::Installed ? *TPointerStateService::Installed : Real;
 }
-
-bool TScriptedPointerState::LeftButtonDown() {
-  ++Queries;
-  if (OnQuery) OnQuery(Queries);
-  while (!Script.empty() && Script.front().second <= 0) Script.pop_front();
-  if (Script.empty()) return Otherwise;
-  --Script.front().second;
-  return Script.front().first;
-}

@@ -2,8 +2,8 @@
 #include <cmath>
 
 #include "AppFixture.h"
-#include "PointerState.h"
-#include "WaveDevice.h"
+#include "ScriptedPointerState.h"
+#include "ScriptedWaveDevice.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
-#include "../platform/TestBmp.h"
 #include "SkinFixture.h"
+#include "TestBmp.h"
 
 namespace {
 

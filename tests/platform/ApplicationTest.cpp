@@ -7,7 +7,7 @@
 
 #include "Application.h"
 #include "Bitmap.h"
-#include "Dialogs.h"
+#include "ScriptedDialogs.h"
 
 namespace {
 

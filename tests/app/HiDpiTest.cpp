@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "ScriptedDesktop.h"
 
 namespace {
 

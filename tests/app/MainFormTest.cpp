@@ -78,17 +78,56 @@ TEST_F(MainFormTest, DisplaysTheDefaultTriangleWithTheMarkerOfNode1InBothBoxes) 
   }
 }
 
-TEST_F(MainFormTest, ARepaintAfterAnEditLeavesNoTraceOfTheOldLine) {
-  Show();
-  const QImage Before = Main->grab().toImage();
-  Main->Box0->Repaint();
-  EXPECT_EQ(Main->grab().toImage(), Before);
+// Counts the paint events a widget receives, whoever asked for them.
+class TPaintCounter : public QObject {
+ public:
+  explicit TPaintCounter(QWidget& Widget) { Widget.installEventFilter(this); }
+  int Count = 0;
 
-  Main->Y0Knob->SetPosition(10);
+ protected:
+  bool eventFilter(QObject*, QEvent* Event) override {
+    if (Event->type() == QEvent::Paint) ++Count;
+    return false;
+  }
+};
+
+// Counted before any grab(), which paints the whole window again by itself.
+TEST_F(MainFormTest, AnEditRepaintsItsOwnBoxAndAStepPastEitherEndRepaintsNothing) {
+  Show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(Main.get()));
+  QCoreApplication::processEvents();
+  {
+    TPaintCounter Paints0(*Main->Box0), Paints1(*Main->Box1);
+    Main->Y0Knob->SetPosition(10);
+    QCoreApplication::processEvents();
+    EXPECT_GE(Paints0.Count, 1);
+    EXPECT_EQ(Paints1.Count, 0);
+  }
   EXPECT_EQ(Main->Waves[0]->Find(1)->Y, 10);
   EXPECT_EQ(BoxPixel(0, 2, 19), LineGreen);
   EXPECT_NE(BoxPixel(0, 2, 29), LineGreen);
   EXPECT_EQ(BoxPixel(1, 2, 29), LineGreen) << "wave 1 is untouched";
+
+  TPaintCounter Paints0(*Main->Box0), Paints1(*Main->Box1);
+  Main->LeftClick(Main->LeftButton);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Main->SelectedNode, 1);
+  EXPECT_EQ(Paints0.Count, 0) << "Left at node 1";
+  EXPECT_EQ(Paints1.Count, 0) << "Left at node 1";
+
+  // Each step between nodes moves the markers in both boxes.
+  const int Last = Main->Waves[0]->Count();
+  for (int I = 1; I < Last; ++I) Main->RightClick(Main->RightButton);
+  QCoreApplication::processEvents();
+  ASSERT_EQ(Main->SelectedNode, Last);
+  EXPECT_GE(Paints0.Count, Last - 1);
+  EXPECT_GE(Paints1.Count, Last - 1);
+  const int Stepped0 = Paints0.Count, Stepped1 = Paints1.Count;
+  Main->RightClick(Main->RightButton);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Main->SelectedNode, Last);
+  EXPECT_EQ(Paints0.Count, Stepped0) << "Right at the last node";
+  EXPECT_EQ(Paints1.Count, Stepped1) << "Right at the last node";
 }
 
 TEST_F(MainFormTest, TurningAnXKnobOnTheStartNodeChangesOnlyTheKnob) {

@@ -178,10 +178,11 @@ TEST_F(DocumentCommandTest, AFailedSaveKeepsTheNameAndTheOldFile) {
   struct TFullDisk : TTempFileOpener {
     std::FILE* Open(const std::string&) override { return std::fopen("/dev/full", "wb"); }
   } Full;
-  TTempFileOpener::Installed = &Full;
-  Main->Waves[0]->SetY(2, 1);
-  Main->SaveClick(nullptr);
-  TTempFileOpener::Installed = nullptr;
+  {
+    TSeamScope<TTempFileOpener> FullDisk(Full);
+    Main->Waves[0]->SetY(2, 1);
+    Main->SaveClick(nullptr);
+  }
   Boxes = Dialogs.MessageBoxes();
   ASSERT_EQ(Boxes.size(), 2u);
   EXPECT_EQ(Boxes[1].Text, CannotCreateText(Path));

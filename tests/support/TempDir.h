@@ -83,10 +83,6 @@ struct TFailingDisk : TTempFileOpener {
 
 struct TFailingDiskScope {
   TFailingDisk Disk;
-  TTempFileOpener* Previous = TTempFileOpener::Installed;
-  explicit TFailingDiskScope(bool onlyClose = false) {
-    Disk.OnlyClose = onlyClose;
-    TTempFileOpener::Installed = &Disk;
-  }
-  ~TFailingDiskScope() { TTempFileOpener::Installed = Previous; }
+  TSeamScope<TTempFileOpener> Scope{Disk};
+  explicit TFailingDiskScope(bool onlyClose = false) { Disk.OnlyClose = onlyClose; }
 };

@@ -4,8 +4,8 @@
 #include <QTest>
 #include <fstream>
 
-#include "../os/OsTestSupport.h"
 #include "AppFixture.h"
+#include "OsTestSupport.h"
 #include "Registry.h"
 #include "Wav.h"
 
@@ -159,10 +159,10 @@ TEST_F(UploadTest, TheRealHostReceivesTheExportUnchanged) {
   Main->Waves[1]->SetY(3, 20);
   Main->Waves[1]->SetT(2, -3);
 
-  TShellService* Scripted = TShellService::Installed;
-  TShellService::Installed = nullptr;
-  Main->UploadClick(nullptr);
-  TShellService::Installed = Scripted;
+  {
+    TSeamScope<TShellService> RealLauncher(nullptr);
+    Main->UploadClick(nullptr);
+  }
 
   ASSERT_TRUE(WaitForFile(Out + "/done"));
   const auto Args = ReadArgs(Out);
@@ -179,10 +179,10 @@ TEST_F(UploadTest, TheRealHostReceivesTheExportUnchanged) {
 TEST_F(UploadTest, ACommandThatCannotStartIsReportedAfterTheFileIsWritten) {
   const std::string Host = Root.filePath("no such host").toStdString();
   Register("Command=" + Host + "\nMajorVersion=9\n");
-  TShellService* Scripted = TShellService::Installed;
-  TShellService::Installed = nullptr;
-  EXPECT_NO_THROW(Main->UploadClick(nullptr));
-  TShellService::Installed = Scripted;
+  {
+    TSeamScope<TShellService> RealLauncher(nullptr);
+    EXPECT_NO_THROW(Main->UploadClick(nullptr));
+  }
   EXPECT_EQ(ReadBytes(TempDir() + "Vorlantix.wav").size(), 22860u);
   const auto Boxes = Dialogs.MessageBoxes();
   ASSERT_EQ(Boxes.size(), 1u);

@@ -10,8 +10,8 @@
 #include <numbers>
 #include <vector>
 
-#include "../platform/PointerDriver.h"
 #include "Knob.h"
+#include "PointerDriver.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "../skin/SkinFixture.h"
+#include "SkinFixture.h"
 #include "Skinscrollbar.h"
 
 namespace {

@@ -8,9 +8,9 @@
 namespace {
 
 // A main-window knob: 22 by 22, 73 frames, with its events counted.
-class KnobTest : public SkinTest {
+class SkinKnobTest : public SkinTest {
  protected:
-  KnobTest() {
+  SkinKnobTest() {
     MakeCoordinateSkin(Source, 1606, 44);
     Knob = Place<TSkinKnob>(100, 80, 22, 22);
     Knob->SetGlyphColCount(73);
@@ -54,7 +54,7 @@ class KnobTest : public SkinTest {
 
 using Values = std::vector<int>;
 
-TEST_F(KnobTest, SetPositionClampsShowsTheFrameAndAlwaysFiresOnChange) {
+TEST_F(SkinKnobTest, SetPositionClampsShowsTheFrameAndAlwaysFiresOnChange) {
   EXPECT_EQ(Knob->Sensitivity, 128);
   Range(-27, 27, 50, 0);
   Knob->SetPosition(0);
@@ -66,7 +66,7 @@ TEST_F(KnobTest, SetPositionClampsShowsTheFrameAndAlwaysFiresOnChange) {
   EXPECT_EQ(Changes, (Values{0, 27, -27}));
 }
 
-TEST_F(KnobTest, MinAndMaxRefuseAnEmptyRangeAndNeverFireOnChange) {
+TEST_F(SkinKnobTest, MinAndMaxRefuseAnEmptyRangeAndNeverFireOnChange) {
   Knob->SetMin(-27);
   EXPECT_EQ(Knob->Position(), 0);
   EXPECT_EQ(Knob->GlyphIndex(), 15);
@@ -90,7 +90,7 @@ TEST_F(KnobTest, MinAndMaxRefuseAnEmptyRangeAndNeverFireOnChange) {
   EXPECT_EQ(Fresh.Position(), 1);
 }
 
-TEST_F(KnobTest, FramesFollowTheSinglePrecisionTable) {
+TEST_F(SkinKnobTest, FramesFollowTheSinglePrecisionTable) {
   struct TCase {
     int Min, Max, Position, Frame;
   };
@@ -109,7 +109,7 @@ TEST_F(KnobTest, FramesFollowTheSinglePrecisionTable) {
   EXPECT_EQ(Knob->GlyphIndex(), 0);
 }
 
-TEST_F(KnobTest, DragsAreMeasuredFromWhereTheyBegan) {
+TEST_F(SkinKnobTest, DragsAreMeasuredFromWhereTheyBegan) {
   Range(-100, 100, 100, 0);
   EXPECT_EQ(Drag({-10, 3, 0}), (Values{20, -6, 0}));
   Range(-27, 27, 50, 0);
@@ -120,14 +120,14 @@ TEST_F(KnobTest, DragsAreMeasuredFromWhereTheyBegan) {
   EXPECT_EQ(OtherEvents, 0);  // the knob's own moves and releases fire nothing
 }
 
-TEST_F(KnobTest, ADragBeyondTheEndHoldsItUntilThePointerComesBack) {
+TEST_F(SkinKnobTest, ADragBeyondTheEndHoldsItUntilThePointerComesBack) {
   Range(-100, 100, 100, 0);
   // Far beyond the knob and the window: the knob holds the mouse.
   EXPECT_EQ(Drag({-80, -60, -40, -400, 0}), (Values{100, 100, 80, 100, 0}));
   EXPECT_EQ(Changes, (Values{100, 100, 80, 100, 0}));
 }
 
-TEST_F(KnobTest, EveryMoveOfADragFiresOnChangeAndAMoveWithoutOneNothing) {
+TEST_F(SkinKnobTest, EveryMoveOfADragFiresOnChangeAndAMoveWithoutOneNothing) {
   Range(0, 100, 128, 50);
   Pointer.Move(*Knob, {11, 11});
   Pointer.Move(*Knob, {12, 5});
@@ -139,7 +139,7 @@ TEST_F(KnobTest, EveryMoveOfADragFiresOnChangeAndAMoveWithoutOneNothing) {
   EXPECT_EQ(Changes, (Values{50, 50}));
 }
 
-TEST_F(KnobTest, OnlyTheLeftButtonDrags) {
+TEST_F(SkinKnobTest, OnlyTheLeftButtonDrags) {
   Range(-100, 100, 100, 0);
   EXPECT_EQ(Drag({-10, 20}, Qt::RightButton), (Values{0, 0}));
   EXPECT_EQ(Drag({-10, 20}, Qt::MiddleButton), (Values{0, 0}));
@@ -147,7 +147,7 @@ TEST_F(KnobTest, OnlyTheLeftButtonDrags) {
   EXPECT_EQ(Downs, 2);
 }
 
-TEST_F(KnobTest, TheSecondPressOfADoubleClickStartsANewDrag) {
+TEST_F(SkinKnobTest, TheSecondPressOfADoubleClickStartsANewDrag) {
   Range(-100, 100, 100, 0);
   Drag({-10});
   Pointer.DoublePress(*Knob, {11, 1});
@@ -156,7 +156,7 @@ TEST_F(KnobTest, TheSecondPressOfADoubleClickStartsANewDrag) {
   Pointer.Release(*Knob, {11, -4});
 }
 
-TEST_F(KnobTest, KnobsWithoutSensitivityOrWithHugeRangesStaySound) {
+TEST_F(SkinKnobTest, KnobsWithoutSensitivityOrWithHugeRangesStaySound) {
   Range(-100, 100, 0, 5);
   EXPECT_EQ(Drag({-10, 10}), (Values{5, 5}));
   EXPECT_TRUE(Changes.empty());

@@ -8,8 +8,8 @@
 
 #include "Application.h"
 #include "Controls.h"
-#include "Dialogs.h"
 #include "PointerDriver.h"
+#include "ScriptedDialogs.h"
 
 namespace {
 

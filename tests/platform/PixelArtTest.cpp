@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "PixelArt.h"
 
 namespace {
@@ -10,6 +12,12 @@ struct TScaleCase {
   int Whole;
   double Text;
 };
+
+// Test names carry the case; printed as raw bytes they would include the
+// struct's uninitialised padding and change from build to build.
+void PrintTo(const TScaleCase& C, std::ostream* Out) {
+  *Out << "ratio " << C.Ratio << ", " << C.Dpi << " dpi";
+}
 
 class WholeScaleTest : public ::testing::TestWithParam<TScaleCase> {};
 
