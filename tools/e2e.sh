@@ -118,6 +118,16 @@ app_running() {
   [ -n "$APP_PID" ] && kill -0 "$APP_PID" 2>/dev/null
 }
 
+# True once the program has ended, within WAIT seconds.
+await_exit() {
+  local tries=$((WAIT * 10))
+  while app_running && [ "$tries" -gt 0 ]; do
+    sleep 0.1
+    tries=$((tries - 1))
+  done
+  ! app_running
+}
+
 # --- X server -------------------------------------------------------------
 
 start_xvfb() {
@@ -420,12 +430,7 @@ fi
 # The close button ends the program; nothing is asked.
 read_geometry
 click_at $((335 + 5)) $((4 + 5)) || abandon "clicking the close button" "xdotool failed"
-tries=$((WAIT * 10))
-while app_running && [ "$tries" -gt 0 ]; do
-  sleep 0.1
-  tries=$((tries - 1))
-done
-if app_running; then
+if ! await_exit; then
   fail "the close button ends the program" "still running after $WAIT s"
 else
   wait "$APP_PID"
@@ -482,12 +487,7 @@ else
 fi
 
 click_at $((2 * (335 + 5))) $((2 * (4 + 5))) || abandon "clicking the close button at Xft.dpi 192" "xdotool failed"
-tries=$((WAIT * 10))
-while app_running && [ "$tries" -gt 0 ]; do
-  sleep 0.1
-  tries=$((tries - 1))
-done
-if app_running; then
+if ! await_exit; then
   fail "at Xft.dpi 192 the close button ends the program" "still running after $WAIT s"
 else
   wait "$APP_PID"
