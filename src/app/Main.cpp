@@ -121,8 +121,10 @@ const TLayoutRow Layout[] = {
 };
 // clang-format on
 
+using TMenuMember = TMenuItem* TMainForm::*;
+
 struct TMenuRow {
-  TMenuItem* TMainForm::*Member;
+  TMenuMember Member;
   const char* Caption;
   TNotifyHandler OnClick;
 };
@@ -132,8 +134,6 @@ const TMenuRow Menu[] = {
     {&F::SaveMenuItem, "Save", &F::SaveClick},     {&F::SaveAsMenuItem, "Save As", &F::SaveAsClick},
     {&F::AboutPopupItem, "About", &F::AboutClick},
 };
-
-const char* const SkinSourceProperty = "SkinSourceName";
 
 // Truncation toward zero, as every conversion of a computed value is. Levels
 // read from a document may be huge; pixels that far out are clipped and knob

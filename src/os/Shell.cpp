@@ -20,7 +20,7 @@
 namespace {
 
 bool IsExecutableFile(const std::string& Path) {
-  struct stat Info {};
+  struct stat Info = {};
   return ::stat(Path.c_str(), &Info) == 0 && S_ISREG(Info.st_mode) &&
          ::access(Path.c_str(), X_OK) == 0;
 }

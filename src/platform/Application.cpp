@@ -121,8 +121,8 @@ void ReportExceptionLater() noexcept {
   QCoreApplication* App = QCoreApplication::instance();
   if (!App) return ShowReport(Text);
   try {
-    QMetaObject::invokeMethod(
-        App, [Text] { ShowReport(Text); }, Qt::QueuedConnection);
+    auto Report = [Text] { ShowReport(Text); };
+    QMetaObject::invokeMethod(App, Report, Qt::QueuedConnection);
   } catch (...) {
     ShowReport(Text);
   }

@@ -81,8 +81,8 @@ TEST_F(ApplicationTest, RunEndsWhenTheMainFormClosesAndFormsDieInReverseOrder) {
   Application->CreateForm(Data);
   ASSERT_EQ(Application->MainFormWidget(), Main);
   Data->show();  // another open window does not keep the loop going
-  QMetaObject::invokeMethod(
-      Main, [Main] { Main->close(); }, Qt::QueuedConnection);
+  auto Close = [Main] { Main->close(); };
+  QMetaObject::invokeMethod(Main, Close, Qt::QueuedConnection);
   EXPECT_EQ(Application->Run(), 0);
   EXPECT_FALSE(Main->isVisible());
 

@@ -53,7 +53,10 @@ TEST_F(Picture, TwiceTheBoxDoublesTheMapping) {
   const TWavePanel panel{QRect(20, 10, 2 * kBoxWidth, 2 * kBoxHeight)};
   DrawWave(image, panel, Wave0);
   EXPECT_EQ(panel.PenWidth(), 2);
-  const struct { int X, Level; } nodes[] = {{0, 0}, {75, 27}, {150, 0}, {225, -27}, {300, 0}};
+  struct TNodeAt {
+    int X, Level;
+  };
+  const TNodeAt nodes[] = {{0, 0}, {75, 27}, {150, 0}, {225, -27}, {300, 0}};
   for (const auto& node : nodes) {
     EXPECT_EQ(panel.Pixel(node.X, node.Level),
               QPoint(20 + 2 * (node.X + 2), 10 + 2 * (29 - node.Level)));
