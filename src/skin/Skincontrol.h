@@ -7,8 +7,12 @@
 
 // A control that paints itself with one cell (a glyph) of a shared skin. Its
 // region of the skin starts at (SkinXOffset, SkinYOffset) and is a grid of
-// cells the size of the control, numbered row by row from 0.
+// cells the size of the control, numbered row by row from 0. Its own
+// meta-object lets qobject_cast and findChildren tell skin controls from other
+// controls.
 class TSkinControl : public TCustomControl {
+  Q_OBJECT
+
  public:
   explicit TSkinControl(QWidget* Parent = nullptr);
 

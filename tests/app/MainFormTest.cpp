@@ -298,6 +298,25 @@ TEST_F(MainFormTest, ThePopupMenuOpensAtWindowPoint30_130AndFollowsTheWindow) {
   EXPECT_EQ(Popups[1].Y, 80 + 40 + 130);
 }
 
+TEST_F(MainFormTest, OnlySkinControlsReceiveASkinSource) {
+  // A plain widget carrying a skin's name, as a later layout row could: were
+  // it taken for a skin control, its source would be written past its end.
+  auto* Stranger = new QWidget(Main.get());
+  Stranger->setProperty(SkinSourceProperty, ButtonSourceName);
+  Main->AttachSkinSources(*Data);
+
+  std::size_t Skinned = 0;
+  for (QObject* Child : Main->children()) {
+    auto* Control = dynamic_cast<TSkinControl*>(Child);
+    if (!Control) continue;
+    ++Skinned;
+    const bool Knob = Control->property(SkinSourceProperty).toString() == KnobSourceName;
+    EXPECT_EQ(Control->SkinSource(), Knob ? Data->KnobSource : Data->ButtonSource);
+  }
+  EXPECT_EQ(Skinned, 17u);
+  EXPECT_EQ(static_cast<std::size_t>(Main->findChildren<TSkinControl*>().size()), Skinned);
+}
+
 TEST_F(MainFormTest, TheCloseButtonClosesTheWindow) {
   Show();
   TPointerDriver Pointer(*Main);
