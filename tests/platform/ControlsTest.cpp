@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTest>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -184,7 +185,7 @@ TEST_F(ControlTest, KeysReachKeyDownAsVirtualKeysAndArrowsOnlyWhenWanted) {
   Other.SetTabStop(true);
   EXPECT_EQ(Control.focusPolicy(), Qt::TabFocus);
   Window.activateWindow();
-  QApplication::setActiveWindow(&Window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
   Control.SetFocus();
   ASSERT_TRUE(Control.Focused());
   auto Key = [this](int QtKey, Qt::KeyboardModifiers Mods = Qt::NoModifier) {

@@ -55,8 +55,7 @@ class KnobTest : public ::testing::Test {
     Other->SetTabStop(true);
     Window.show();
     Window.activateWindow();
-    QApplication::setActiveWindow(&Window);
-    QCoreApplication::processEvents();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&Window));
     // Activation gives the first tab stop the focus; the tests decide it.
     Other->SetFocus();
     Knob->OnChange = [this](TObject* Sender) {
