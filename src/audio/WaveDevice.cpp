@@ -39,6 +39,7 @@ struct TAlsaWaveDevice::TStream : TWaveOutHandle {
   snd_pcm_t* Pcm = nullptr;
   unsigned Rate = 0;
   unsigned FrameBytes = 0;
+  snd_pcm_uframes_t BufferFrames = 0;
   std::uint64_t FramesWritten = 0;  // accepted by ALSA since the last reset
   std::uint64_t FramesQueued = 0;   // handed over by waveOutWrite since the last reset
   std::deque<TEntry> Queue;         // sent and not yet done, oldest first
@@ -87,9 +88,14 @@ struct TAlsaWaveDevice::TStream : TWaveOutHandle {
   }
 
   std::uint64_t FramesPlayed() {
+    snd_pcm_sframes_t Avail = 0;
     snd_pcm_sframes_t Delay = 0;
     // Without a delay (after an underrun) everything written has been heard.
-    if (snd_pcm_delay(Pcm, &Delay) < 0) return FramesWritten;
+    if (snd_pcm_avail_delay(Pcm, &Avail, &Delay) < 0) return FramesWritten;
+    // An empty ring has handed everything on. A plug-in that hides an
+    // underrun (PipeWire's, 1.4) goes on reporting its own latency as the
+    // delay, which would hold the last buffer back for ever.
+    if (static_cast<snd_pcm_uframes_t>(Avail) >= BufferFrames) return FramesWritten;
     if (Delay < 0) Delay = 0;
     const auto Queued = static_cast<std::uint64_t>(Delay);
     return Queued >= FramesWritten ? 0 : FramesWritten - Queued;
@@ -193,6 +199,7 @@ MMRESULT TAlsaWaveDevice::waveOutOpen(HWAVEOUT* Device, unsigned DeviceId,
 
   Stream->Rate = Rate;
   Stream->FrameBytes = Format->nBlockAlign;
+  Stream->BufferFrames = BufferFrames;
   LastBufferFrames = BufferFrames;
   *Device = Stream.get();
   Streams.push_back(std::move(Stream));
