@@ -162,7 +162,7 @@ start_program() {
     QT_QPA_PLATFORM=xcb \
     ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}" \
     UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}" \
-    LSAN_OPTIONS="suppressions=$SOURCE_DIR/tests/e2e/lsan.supp:print_suppressions=0" \
+    LSAN_OPTIONS="suppressions=$SOURCE_DIR/tests/e2e/lsan.supp:print_suppressions=0:fast_unwind_on_malloc=0" \
     "${WRAPPER[@]}" "$PROGRAM" >"$WORK/program.out" 2>"$WORK/program.err" &
   APP_PID=$!
 }
