@@ -2,8 +2,9 @@
 # tools/fuzz.sh [SECONDS]: builds the fuzz targets with clang into build-fuzz
 # and runs each for SECONDS (default 60) over a fresh copy of its seed corpus.
 # Exits 1 when a target crashes, leaks, hangs or runs out of memory; the input
-# that did it stays in build-fuzz/findings/<target>/ (kept across runs). Needs clang and its
-# libFuzzer runtime (Debian 12: clang-14 libclang-rt-14-dev llvm-14).
+# that did it stays in build-fuzz/findings/<target>/ (kept across runs). Needs
+# clang and its libFuzzer runtime, of whichever release this is (Debian
+# packages clang libclang-rt-dev llvm).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,30 +14,37 @@ if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]] || [ $# -gt 1 ]; then
   exit 2
 fi
 
-first_found() {
-  for c in "$@"; do
-    if command -v "$c" >/dev/null 2>&1; then
-      command -v "$c"
-      return
-    fi
-  done
+# NAME itself, else the newest NAME-N on PATH (clang-19, clang-14, ...).
+newest() {
+  local found
+  found=$(command -v "$1") ||
+    found=$(compgen -c "$1-" | while read -r c; do
+      [[ ${c#"$1"-} =~ ^[0-9]+$ ]] && echo "$c"
+    done | sort -t- -k2,2n | tail -n 1)
+  [ -n "$found" ] && command -v "$found"
 }
 
 tools/deps.sh test
-cc=${CC:-$(first_found clang clang-14)}
-cxx=${CXX:-$(first_found clang++ clang++-14)}
+cc=${CC:-$(newest clang)}
+cxx=${CXX:-$(newest clang++)}
 if [ -z "$cc" ] || [ -z "$cxx" ]; then
-  echo "fuzz.sh: clang is missing; on Debian 12 install clang-14 libclang-rt-14-dev llvm-14" >&2
+  echo "fuzz.sh: clang is missing (Debian packages clang libclang-rt-dev llvm)" >&2
   exit 2
 fi
-runtime="$("$cxx" -print-resource-dir)/lib/linux/libclang_rt.fuzzer-$(uname -m).a"
-if [ ! -f "$runtime" ]; then
-  echo "fuzz.sh: $runtime is missing; on Debian 12 install libclang-rt-14-dev" >&2
+# Whichever release this is, the compiler must link libFuzzer itself.
+probe=$(mktemp -d)
+trap 'rm -rf "$probe"' EXIT
+echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' \
+  >"$probe/probe.cpp"
+if ! "$cxx" -fsanitize=fuzzer "$probe/probe.cpp" -o "$probe/probe" 2>"$probe/log"; then
+  cat "$probe/log" >&2
+  echo "fuzz.sh: $cxx cannot link libFuzzer (Debian package libclang-rt-dev)" >&2
   exit 2
 fi
-# Stacks name functions and lines only with a symbolizer.
-symbolizer=$(first_found llvm-symbolizer llvm-symbolizer-14)
-if [ -n "$symbolizer" ]; then
+# Stacks name functions and lines only with a symbolizer: the one that came
+# with this clang.
+symbolizer=$("$cxx" -print-prog-name=llvm-symbolizer)
+if [ -x "$symbolizer" ] || symbolizer=$(command -v "$symbolizer"); then
   export ASAN_SYMBOLIZER_PATH="$symbolizer"
 fi
 export UBSAN_OPTIONS=print_stacktrace=1
