@@ -7,8 +7,11 @@ set(VLX_PACKAGING_BINARY_DIR ${CMAKE_BINARY_DIR}/packaging)
 
 install(TARGETS vorlantix vorlantix-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-install(FILES ${VLX_PACKAGING_DIR}/vorlantix.desktop
+# The menu entry and the software centres' description share one id.
+install(FILES ${VLX_PACKAGING_DIR}/org.example.vorlantix.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${VLX_PACKAGING_DIR}/org.example.vorlantix.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${VLX_PACKAGING_DIR}/vorlantix.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 # File managers (Nautilus, Nemo, Thunar through tumbler) run it to show a
 # design as its two waves.
@@ -37,6 +40,17 @@ foreach(page vorlantix vorlantix-render)
 endforeach()
 add_custom_target(vlx_man_pages ALL DEPENDS ${VLX_MAN_PAGES})
 install(FILES ${VLX_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The licence in Debian's machine-readable form and the changelog, where
+# Debian keeps them for every package.
+set(VLX_CHANGELOG ${VLX_PACKAGING_BINARY_DIR}/changelog.gz)
+add_custom_command(
+  OUTPUT ${VLX_CHANGELOG}
+  COMMAND ${VLX_GZIP} -9 -n -c ${VLX_PACKAGING_DIR}/changelog > ${VLX_CHANGELOG}
+  DEPENDS ${VLX_PACKAGING_DIR}/changelog)
+add_custom_target(vlx_changelog ALL DEPENDS ${VLX_CHANGELOG})
+install(FILES ${VLX_PACKAGING_DIR}/copyright ${VLX_CHANGELOG}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vorlantix)
 
 # The Debian package. The menu, MIME and icon databases need no maintainer
 # scripts: dpkg triggers of desktop-file-utils, shared-mime-info and

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that one kind of work needs:
+# Installs the Debian packages (Debian 13 or 12) that one kind of work needs:
 #   tools/deps.sh run    building and running the program
 #   tools/deps.sh test   that, and everything the test command runs
 # Runs apt-get as root, or through sudo; does nothing when all are present.
@@ -12,7 +12,7 @@ RUN=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev libxcb1-dev libasound2-dev
 )
-# The sound check plays into a private PipeWire, as Debian 12 desktops have it,
+# The sound check plays into a private PipeWire, as Debian desktops have it,
 # reached through ALSA's PipeWire route; it records with pw-record.
 SOUND=(pipewire pipewire-bin wireplumber dbus alsa-utils)
 SOUND_ROUTE=(pipewire-alsa)
@@ -21,9 +21,9 @@ TEST=(
   clang-format shellcheck
   xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick
   "${SOUND[@]}" sox python3
-  clang libclang-rt-14-dev llvm-14 valgrind
+  clang libclang-rt-dev llvm valgrind
   dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin
-  groff-base hicolor-icon-theme gtk-update-icon-cache
+  groff-base hicolor-icon-theme gtk-update-icon-cache lintian appstream
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }

@@ -2,8 +2,9 @@
 # Checks the installed layout and the Debian package end to end:
 #   tools/package-check.sh BUILD_DIR
 # Configures and builds a Release tree in BUILD_DIR (tests off), installs it
-# into a scratch prefix, validates the desktop entry, the MIME type, the icons
-# and the manual pages, builds the .deb with cpack and, as root, installs it,
+# into a scratch prefix, validates the desktop entry, the AppStream metainfo,
+# the licence and changelog, the MIME type, the icons and the manual pages,
+# builds the .deb with cpack, runs lintian on it and, as root, installs it,
 # runs the packaged renderer, removes and purges it and looks for leftovers.
 # The thumbnailer entry's Exec line is run as a file manager runs it.
 # Ends with "N passed, M failed"; exits 1 when anything failed.
@@ -24,12 +25,15 @@ WAV_BYTES=22860
 FILES=(
   bin/vorlantix
   bin/vorlantix-render
-  share/applications/vorlantix.desktop
+  share/applications/org.example.vorlantix.desktop
+  share/doc/vorlantix/changelog.gz
+  share/doc/vorlantix/copyright
   share/icons/hicolor/128x128/apps/vorlantix.png
   share/icons/hicolor/32x32/apps/vorlantix.png
   share/icons/hicolor/64x64/apps/vorlantix.png
   share/man/man1/vorlantix-render.1.gz
   share/man/man1/vorlantix.1.gz
+  share/metainfo/org.example.vorlantix.metainfo.xml
   share/mime/packages/vorlantix.xml
   share/thumbnailers/vorlantix.thumbnailer
 )
@@ -197,6 +201,38 @@ thumbnails_example() {
   fi
 }
 
+# appstreamcli exits 0 on infos; a warning or an error is a failure here.
+appstream_clean() {  # appstream_clean validate|validate-tree PATH
+  local out
+  out=$(appstreamcli "$1" --no-net "$2" 2>&1) || { echo "$out"; return 1; }
+  if grep -qE '^ *[EW]: ' <<<"$out"; then
+    echo "$out"
+    return 1
+  fi
+}
+
+metainfo_value() {  # metainfo_value FILE XPATH
+  xmllint --xpath "string($2)" "$1"
+}
+
+# The copyright file is in Debian's machine-readable format and carries the
+# very licence text of LICENSE.
+copyright_is_dep5_mit() {
+  local file=$1
+  head -n 1 "$file" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    { echo "first line: $(head -n 1 "$file")"; return 1; }
+  grep -qx 'License: Expat' "$file" || { echo "no 'License: Expat'"; return 1; }
+  diff <(sed -n '/^Permission is hereby/,$p' "$SRC/LICENSE" | sed '/^$/d') \
+    <(sed -n '/^ Permission is hereby/,$p' "$file" | sed 's/^ //; /^\.$/d')
+}
+
+changelog_version_is() {  # changelog_version_is CHANGELOG.gz VERSION
+  local got
+  gzip -t "$1" || return 1
+  got=$(zcat "$1" | dpkg-parsechangelog -l - -S Version) || return 1
+  is "$got" "$2"
+}
+
 none_exist() {
   local f left=0
   for f in "$@"; do
@@ -233,7 +269,7 @@ check "installed files are exactly the expected ones" same_lines "$WORK/expected
 check "both programs are executable" test -x "$PREFIX/bin/vorlantix" -a -x "$PREFIX/bin/vorlantix-render"
 
 echo "== desktop entry"
-DESKTOP=$PREFIX/share/applications/vorlantix.desktop
+DESKTOP=$PREFIX/share/applications/org.example.vorlantix.desktop
 if have desktop-file-validate; then
   check "desktop-file-validate has nothing to report" validates_silently "$DESKTOP"
 else
@@ -254,6 +290,36 @@ check "thumbnailer MimeType" desktop_key_is "$THUMBNAILER" MimeType "$MIME_TYPE;
 check "thumbnailer TryExec" desktop_key_is "$THUMBNAILER" TryExec vorlantix-render
 check "the thumbnailer's Exec line draws both waves of the example in 128x128" \
   thumbnails_example "$THUMBNAILER" "$PREFIX/bin" "$WORK/thumbnail.png"
+
+echo "== software centres (AppStream)"
+METAINFO=$PREFIX/share/metainfo/org.example.vorlantix.metainfo.xml
+if have appstreamcli && have xmllint; then
+  check "appstreamcli validate --no-net has no warning" appstream_clean validate "$METAINFO"
+  check "appstreamcli validate-tree --no-net of the install has no warning" \
+    appstream_clean validate-tree "$PREFIX"
+  check "the component id is the desktop entry's name" \
+    is "$(metainfo_value "$METAINFO" /component/id).desktop" "$(basename "$DESKTOP")"
+  check "the component launches the desktop entry" \
+    is "$(metainfo_value "$METAINFO" '/component/launchable[@type="desktop-id"]')" "$(basename "$DESKTOP")"
+  check "the component opens the design type" \
+    is "$(metainfo_value "$METAINFO" /component/provides/mediatype)" "$MIME_TYPE"
+  check "the component's project licence is MIT" \
+    is "$(metainfo_value "$METAINFO" /component/project_license)" MIT
+  check "the component has a screenshot" \
+    test -n "$(metainfo_value "$METAINFO" '/component/screenshots/screenshot[@type="default"]/image')"
+  check "the component's newest release is this version" \
+    is "$(metainfo_value "$METAINFO" '/component/releases/release[1]/@version')" \
+    "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD/CMakeCache.txt")"
+else
+  fail "appstreamcli and xmllint" "not installed (Debian packages appstream, libxml2-utils)"
+fi
+
+echo "== licence and changelog"
+check "copyright is machine-readable and carries LICENSE" \
+  copyright_is_dep5_mit "$PREFIX/share/doc/vorlantix/copyright"
+check "changelog.gz is a Debian changelog of this version" \
+  changelog_version_is "$PREFIX/share/doc/vorlantix/changelog.gz" \
+  "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD/CMakeCache.txt")"
 
 echo "== icons"
 for size in 32 64 128; do
@@ -343,6 +409,14 @@ dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./usr/||' | sort >"$
 check "package holds exactly the installed files under /usr" same_lines "$WORK/expected" "$WORK/packaged"
 check "package has no maintainer scripts" \
   is "$(dpkg-deb --ctrl-tarfile "$DEB" | tar -t | grep -E 'inst$|rm$')" ""
+if have lintian; then
+  # Errors and warnings fail; informational tags are shown and explained in
+  # the README.
+  check "lintian finds no error and no warning" lintian --fail-on error,warning "$DEB"
+  lintian -I "$DEB" 2>/dev/null | sed 's/^/      /'
+else
+  fail "lintian" "not installed (Debian package lintian)"
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "skip  dpkg -i / dpkg -r: needs root"
@@ -389,7 +463,7 @@ if have update-mime-database; then
 fi
 if have update-desktop-database; then
   check "the desktop database offers the program for designs" \
-    contains /usr/share/applications/mimeinfo.cache "$MIME_TYPE=vorlantix.desktop;"
+    contains /usr/share/applications/mimeinfo.cache "$MIME_TYPE=org.example.vorlantix.desktop;"
 fi
 if [ -f /usr/share/icons/hicolor/icon-theme.cache ] && have gtk-update-icon-cache; then
   check "hicolor-icon-theme trigger cached the icon" grep -qa vorlantix /usr/share/icons/hicolor/icon-theme.cache

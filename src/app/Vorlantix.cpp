@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
   try {
     TApplication App(argc, argv);
     // Lets a Wayland compositor match the window with the menu entry and its icon.
-    App.setDesktopFileName(QStringLiteral("vorlantix"));
+    App.setDesktopFileName(QStringLiteral("org.example.vorlantix"));
     try {
       App.Initialize();
       App.CreateForm(MainForm);
