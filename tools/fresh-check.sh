@@ -1,21 +1,53 @@
 #!/usr/bin/env bash
-# Runs the README's commands on a brand-new Debian 12 with a desktop's sound:
-#   tools/fresh-check.sh [ROOT]
-# Makes a minimal Debian 12 root with debootstrap (plus git and
-# ca-certificates) in ROOT (default /var/tmp/vlx-fresh), installs the desktop
-# audio stack (pipewire-audio) as a Debian 12 desktop has it, clones this
+# Runs the README's commands on a brand-new Debian with a desktop's sound:
+#   tools/fresh-check.sh RELEASE [ROOT]      RELEASE: trixie (13) or bookworm (12)
+# Makes a minimal root of RELEASE with debootstrap (plus git and
+# ca-certificates) in ROOT (default /var/tmp/vlx-fresh-RELEASE), installs the
+# desktop audio stack (pipewire-audio) as a Debian desktop has it, clones this
 # repository's committed HEAD into it, then, inside the root:
 #   1. the run command (tools/run.sh) builds and starts the program;
 #   2. the test command (.ci/run) passes;
 #   3. neither removed or replaced an installed package.
-# Needs root and Debian's package mirror; takes 20 to 40 minutes. Not part of
-# .ci/run. VLX_KEEP_ROOT=1 keeps ROOT afterwards; VLX_MIRROR names a mirror.
+# Packages come from the Debian mirror this machine's apt sources name, else
+# from debootstrap's default (VLX_MIRROR and VLX_SECURITY_MIRROR override).
+# Needs root; takes 20 to 40 minutes. Not part of .ci/run. VLX_KEEP_ROOT=1
+# keeps ROOT afterwards.
 set -euo pipefail
 
+usage() {
+  echo "usage: $0 trixie|bookworm [ROOT]" >&2
+  exit 2
+}
+if [ $# -lt 1 ] || [ $# -gt 2 ]; then
+  usage
+fi
+RELEASE=$1
+case "$RELEASE" in
+  trixie) NUMBER=13 ;;
+  bookworm) NUMBER=12 ;;
+  *) usage ;;
+esac
 SRC=$(cd "$(dirname "$0")/.." && pwd)
-ROOT=${1:-/var/tmp/vlx-fresh}
-MIRROR=${VLX_MIRROR:-http://deb.debian.org/debian}
-SECURITY=${VLX_SECURITY_MIRROR:-http://deb.debian.org/debian-security}
+ROOT=${2:-/var/tmp/vlx-fresh-$RELEASE}
+
+# The machine's own Debian sources, one-line and deb822 alike, as "URI SUITE"
+# pairs.
+apt_sources() {
+  local f
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] && sed -nE 's/^deb( \[[^]]*\])? +([^ ]+) +([^ ]+).*/\2 \3/p' "$f"
+  done
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && awk '
+      /^[Uu][Rr][Ii][Ss]:/ { uri = $2 }
+      /^[Ss]uites:/ { suite = $2 }
+      /^$/ { if (uri != "") print uri, suite; uri = ""; suite = "" }
+      END { if (uri != "") print uri, suite }' "$f"
+  done
+}
+sources=$(apt_sources | grep -E '/debian(-security)?/?[[:space:]]' || true)
+MIRROR=${VLX_MIRROR:-$(awk '$2 !~ /security/ { print $1; exit }' <<<"$sources")}
+SECURITY=${VLX_SECURITY_MIRROR:-$(awk '$2 ~ /security/ { print $1; exit }' <<<"$sources")}
 if [ "$(id -u)" -ne 0 ]; then
   echo "fresh-check.sh: needs root (debootstrap, chroot, mount)" >&2
   exit 2
@@ -57,18 +89,24 @@ packages() { in_root dpkg-query -W -f="\${Package}\n" | sort; }
 step() { printf '\n=== %s (%ss)\n' "$1" "$((SECONDS - START))"; }
 START=$SECONDS
 
-step "debootstrap bookworm into $ROOT"
-debootstrap --variant=minbase --include=git,ca-certificates bookworm "$ROOT" "$MIRROR" >"$ROOT.debootstrap.log" 2>&1 ||
+step "debootstrap $RELEASE into $ROOT from ${MIRROR:-the default mirror}"
+# Without a mirror named, debootstrap takes its own.
+debootstrap --variant=minbase --include=git,ca-certificates "$RELEASE" "$ROOT" ${MIRROR:+"$MIRROR"} \
+  >"$ROOT.debootstrap.log" 2>&1 ||
   {
     tail -20 "$ROOT.debootstrap.log"
     exit 1
   }
 rm -f "$ROOT.debootstrap.log"
-cat >"$ROOT/etc/apt/sources.list" <<EOF
-deb $MIRROR bookworm main
-deb $MIRROR bookworm-updates main
-deb $SECURITY bookworm-security main
-EOF
+# debootstrap wrote the mirror it used; the release's updates (and security
+# updates, where the machine names their mirror) join it, as on an installed
+# system.
+used=$(sed -nE 's/^deb +([^ ]+) .*/\1/p' "$ROOT/etc/apt/sources.list" | head -n 1)
+{
+  echo "deb $used $RELEASE main"
+  echo "deb $used $RELEASE-updates main"
+  [ -z "$SECURITY" ] || echo "deb $SECURITY $RELEASE-security main"
+} >"$ROOT/etc/apt/sources.list"
 cp /etc/resolv.conf "$ROOT/etc/resolv.conf"
 mount -t proc proc "$ROOT/proc"
 mount -t sysfs sysfs "$ROOT/sys"
@@ -124,6 +162,6 @@ else
   results+=("FAIL  packages removed: $(echo "$gone" | tr '\n' ' ')")
 fi
 
-printf '\n=== fresh Debian 12 check, %s s\n' "$((SECONDS - START))"
+printf '\n=== fresh Debian %s (%s) check, %s s\n' "$NUMBER" "$RELEASE" "$((SECONDS - START))"
 printf '%s\n' "${results[@]}"
 ! printf '%s\n' "${results[@]}" | grep -q '^FAIL'
