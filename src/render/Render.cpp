@@ -41,7 +41,9 @@ constexpr const char* kHelp =
     "               the two waves in a SIZE x SIZE PNG (16 to 4096), for file\n"
     "               managers\n"
     "\n"
-    "The output is replaced only when the whole file has been written.\n"
+    "The output is replaced only when the whole file has been written, except\n"
+    "that --thumbnail writes into OUT.png itself: the file manager's thumbnail\n"
+    "service owns that file and reads it back through a descriptor it holds.\n"
     "\n"
     "Exit status: 0 written; 1 the design cannot be read or is refused, or the\n"
     "output cannot be written; 2 wrong usage.\n";
@@ -140,7 +142,10 @@ TWriteOutcome Write(const TRequest& request, const TNodeList& wave0, const TNode
     case TMode::Picture:
       return WritePng(request.Output, DrawDesign(wave0, wave1, request.Width, request.Height));
     case TMode::Thumbnail:
-      return WritePng(request.Output, DrawThumbnail(wave0, wave1, request.ThumbnailSize));
+      // The thumbnail service owns the output and reads it through the
+      // descriptor it holds.
+      return WritePng(request.Output, DrawThumbnail(wave0, wave1, request.ThumbnailSize),
+                      TPngPlace::InPlace);
   }
   return TWriteOutcome::WriteFailed;
 }
