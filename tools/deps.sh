@@ -23,7 +23,7 @@ TEST=(
   "${SOUND[@]}" sox python3
   clang libclang-rt-14-dev llvm-14 valgrind
   dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin
-  groff-base hicolor-icon-theme gtk-update-icon-cache
+  groff-base hicolor-icon-theme gtk-update-icon-cache tumbler
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
