@@ -438,7 +438,7 @@ check "package section" is "$(field Section)" sound
 check "package has a description" test -n "$(field Description | sed -n 2p)"
 # dpkg-shlibdeps found the libraries the programs link.
 field Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//' >"$WORK/depends"
-for lib in libqt6widgets6 libqt6gui6 libqt6core6 libasound2 libxcb1 libstdc++6 libc6; do
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libasound2 libxcb1 libsoxr0 libstdc++6 libc6; do
   check "Depends names $lib" grep -qFx "$lib" "$WORK/depends"
 done
 dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./usr/||' | sort >"$WORK/packaged"

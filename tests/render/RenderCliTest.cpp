@@ -221,7 +221,8 @@ TEST_F(RenderModes, WrongUsage) {
     EXPECT_EQ(Err.str().rfind("usage: ", 0), 0u) << Err.str();
   }
   EXPECT_EQ(Run({"--help"}), 0);
-  for (const char* mode : {"--wavetable", "--wt", "--png", "--thumbnail", "--frame-size", "--size"})
+  for (const char* mode : {"--wavetable", "--wt", "--png", "--thumbnail", "--frame-size", "--size",
+                           "--sound", "--rate", "--pitch", "--note", "--seconds", "--format"})
     EXPECT_NE(Out.str().find(mode), std::string::npos) << mode;
   auto entries = Entries();
   EXPECT_EQ(entries, std::vector<std::string>{"d.vlx"});
@@ -233,8 +234,8 @@ TEST_F(RenderModes, RefusalsInEveryModeLeaveNoOutput) {
   WriteBytes(Path("damaged.vlx"), damaged);
   const Bytes previous = {'k', 'e', 'e', 'p'};
   WriteBytes(Path("kept"), previous);
-  const std::vector<std::string> modes[] = {
-      {}, {"--wavetable"}, {"--wt"}, {"--png"}, {"--thumbnail", "256"}};
+  const std::vector<std::string> modes[] = {{},        {"--wavetable"},        {"--wt"},
+                                            {"--png"}, {"--thumbnail", "256"}, {"--sound"}};
   for (const auto& mode : modes) {
     for (const std::string& output : {Path("new"), Path("kept")}) {
       std::vector<std::string> args = mode;
