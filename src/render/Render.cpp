@@ -24,8 +24,8 @@ constexpr const char* kUsage =
     "       vorlantix-render --wt [--frame-size N] DESIGN.vlx OUT.wt\n"
     "       vorlantix-render --png [--size WxH] DESIGN.vlx OUT.png\n"
     "       vorlantix-render --thumbnail SIZE DESIGN.vlx OUT.png\n"
-    "       vorlantix-render --sound [--rate R] [--pitch HZ | --note NAME] [--seconds S]\n"
-    "                        [--format s16|s24|f32] DESIGN.vlx OUT.wav\n";
+    "       vorlantix-render --sound [--rate R] [--pitch HZ | --note NAME]\n"
+    "                        [--seconds S] [--format s16|s24|f32] DESIGN.vlx OUT.wav\n";
 
 constexpr const char* kHelp =
     "\n"
