@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "Nodes.h"
+#include "Sound.h"
+#include "SoundWav.h"
 #include "Wav.h"
 #include "WavetableWav.h"
 
@@ -135,5 +137,26 @@ void WavetableExport(benchmark::State& state) {
   std::filesystem::remove(path);
 }
 BENCHMARK(WavetableExport);
+
+// The same design as the default sound: 2 s at 48 kHz and the window's pitch,
+// 522 periods rendered at 4,096 samples, resampled, written as 24-bit PCM.
+void SoundExport(benchmark::State& state) {
+  TNodeList wave0, wave1;
+  LoadDefaultDesign(wave0, wave1);
+  wave1.SetY(3, 27);
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("vlx-bench-" + std::to_string(std::random_device()()) + "-sound.wav");
+  const TSoundSpec spec;
+  for (auto _ : state) {
+    const TSound sound = RenderSound(wave0, wave1, spec);
+    if (WriteSoundWav(path.string(), sound.Samples, spec.Rate, TSampleFormat::S24) !=
+        TWriteOutcome::Written) {
+      state.SkipWithError("export failed");
+      break;
+    }
+  }
+  std::filesystem::remove(path);
+}
+BENCHMARK(SoundExport);
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Arbitrary bytes as the design given to vorlantix-render: a design that reads
 // gives a whole WAV file and nothing on the streams; anything else gives exit
 // status 1, one line naming the design, and an output file as it was. The
-// same design is drawn as a picture or a thumbnail too, with the same answer.
+// same design is drawn as a picture or a thumbnail, or rendered as a short
+// sound, too, with the same answer.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -29,16 +30,29 @@ bool OutputExists(const std::uint8_t* data, std::size_t size) {
   return Hash(data, size) & 1;
 }
 
-// A small picture, or a thumbnail, of the design (chosen by the input's
-// bytes): exit 0 and a PNG where the morph rendered, exit 1 and no file
-// where it was refused.
-void CheckPicture(const std::uint8_t* data, std::size_t size, const std::string& design,
-                  int morphStatus) {
+// A small picture, a thumbnail or a short sound of the design (chosen by the
+// input's bytes): exit 0 and a PNG, or a WAV file of 400 16-bit samples,
+// where the morph rendered; exit 1 and no file where it was refused. A sound
+// may say on standard error that it was scaled down.
+void CheckOtherModes(const std::uint8_t* data, std::size_t size, const std::string& design,
+                     int morphStatus) {
   static const std::string picture = TFuzzDir::Get().Path("picture.png");
-  static const std::vector<std::uint8_t> signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-  const std::vector<std::string> args =
-      Hash(data, size) & 2 ? std::vector<std::string>{"--thumbnail", "32", design, picture}
-                           : std::vector<std::string>{"--png", "--size", "64x64", design, picture};
+  static const std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+  static const std::vector<std::uint8_t> riff = {'R', 'I', 'F', 'F', 0x44, 0x03, 0, 0, 'W', 'A'};
+  std::vector<std::string> args;
+  switch (Hash(data, size) >> 1 & 3) {
+    case 0:
+      args = {"--thumbnail", "32"};
+      break;
+    case 1:
+      args = {"--sound", "--rate", "8000", "--seconds", "0.05", "--format", "s16"};
+      break;
+    default:
+      args = {"--png", "--size", "64x64"};
+  }
+  const bool sound = args[0] == "--sound";
+  args.push_back(design);
+  args.push_back(picture);
   std::ostringstream out;
   std::ostringstream err;
   const int status = RunRender(args, out, err);
@@ -48,11 +62,20 @@ void CheckPicture(const std::uint8_t* data, std::size_t size, const std::string&
               ? ""
               : args[0] + " exit status " + std::to_string(status) + ": " + err.str(),
           "vorlantix-render");
+  const std::vector<std::uint8_t>& signature = sound ? riff : png;
   if (status == 0) {
     Require(result && result->size() > signature.size() &&
                     std::equal(signature.begin(), signature.end(), result->begin())
                 ? ""
-                : args[0] + " wrote no PNG",
+                : args[0] + " wrote no such file",
+            "vorlantix-render");
+    Require(!sound || result->size() == 44 + 800
+                ? ""
+                : "a sound of " + std::to_string(result->size()) + " bytes",
+            "vorlantix-render");
+    Require(err.str().empty() || (sound && err.str().find("scaled down") != std::string::npos)
+                ? ""
+                : args[0] + " exit 0 with a message: " + err.str(),
             "vorlantix-render");
   } else {
     Require(result ? args[0] + " created a file for a refused design" : "", "vorlantix-render");
@@ -112,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require("exit status " + std::to_string(status), "vorlantix-render");
   }
 
-  CheckPicture(data, size, design, status);
+  CheckOtherModes(data, size, design, status);
 
   std::vector<std::string> files = {"design.vlx"};
   if (result) files.push_back("morph.wav");

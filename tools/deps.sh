@@ -10,20 +10,20 @@ set -euo pipefail
 
 RUN=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev libxcb1-dev libasound2-dev
+  qt6-base-dev libgl-dev libxcb1-dev libasound2-dev libsoxr-dev
 )
 # The sound check plays into a private PipeWire, as Debian desktops have it,
 # reached through ALSA's PipeWire route; it records with pw-record.
 SOUND=(pipewire pipewire-bin wireplumber dbus alsa-utils)
 SOUND_ROUTE=(pipewire-alsa)
 TEST=(
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev
   clang-format shellcheck
   xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick
   "${SOUND[@]}" sox python3
   clang libclang-rt-dev llvm valgrind
   dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin
-  groff-base hicolor-icon-theme gtk-update-icon-cache lintian appstream
+  groff-base hicolor-icon-theme gtk-update-icon-cache lintian appstream tumbler
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }

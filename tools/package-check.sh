@@ -233,6 +233,104 @@ changelog_version_is() {  # changelog_version_is CHANGELOG.gz VERSION
   is "$got" "$2"
 }
 
+# --- Xfce's thumbnail service, tumbler ---------------------------------------
+# tumblerd runs the thumbnailer entry's Exec line itself on an output file it
+# has created and holds open, then reads the picture back through that
+# descriptor. It runs here in a private D-Bus session with a private home and
+# XDG folders, sees the install through XDG_DATA_DIRS and PATH, and is asked
+# for the example's thumbnail as a file manager asks.
+
+# Where the tumbler package put tumblerd (under the multiarch library folder
+# on Debian 12 and 13): the D-Bus service file that starts it says.
+tumblerd_path() {
+  local service exec
+  for service in /usr/share/dbus-1/services/*.service; do
+    grep -qx 'Name=org.freedesktop.thumbnails.Thumbnailer1' "$service" 2>/dev/null || continue
+    exec=$(sed -n 's/^Exec=//p' "$service")
+    [ -x "$exec" ] && { echo "$exec"; return 0; }
+  done
+  for exec in /usr/lib/*/tumbler-1/tumblerd /usr/libexec/tumbler-1/tumblerd; do
+    [ -x "$exec" ] && { echo "$exec"; return 0; }
+  done
+  return 1
+}
+
+# Run inside the private session: $1 tumblerd, $2 the design's URI, $3 the
+# thumbnail expected in the cache, $4 the folder for logs.
+# shellcheck disable=SC2016
+TUMBLER_SESSION='
+  "$1" >"$4/tumblerd.log" 2>&1 &
+  tumblerd=$!
+  trap "kill \$tumblerd \${monitor:-} 2>/dev/null" EXIT
+  for _ in $(seq 100); do
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+      --method org.freedesktop.DBus.NameHasOwner org.freedesktop.thumbnails.Thumbnailer1 |
+      grep -q true && break
+    sleep 0.1
+  done
+  # The service signals only to the caller, which is gone by then; a monitor
+  # sees them all.
+  dbus-monitor --session "type=signal,interface=org.freedesktop.thumbnails.Thumbnailer1" \
+    >"$4/signals.log" 2>&1 &
+  monitor=$!
+  gdbus call --session --dest org.freedesktop.thumbnails.Thumbnailer1 \
+    --object-path /org/freedesktop/thumbnails/Thumbnailer1 \
+    --method org.freedesktop.thumbnails.Thumbnailer1.Queue \
+    "[\"$2\"]" "[\"application/x-vorlantix\"]" normal default 0 >/dev/null || exit 1
+  for _ in $(seq 300); do
+    [ -s "$3" ] && exit 0
+    if grep -q "member=Finished" "$4/signals.log"; then
+      sleep 0.5
+      [ -s "$3" ] && exit 0
+      echo "finished without $3:"
+      sed -n "/member=Error/,/member=Finished/p" "$4/signals.log"
+      exit 1
+    fi
+    sleep 0.1
+  done
+  echo "no $3 after 30 s"
+  exit 1
+'
+
+# A session bus that starts no service on demand, so the tumblerd started
+# above is the one that answers.
+TUMBLER_BUS='<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>'
+
+# tumbler_thumbnails PREFIX: the cache holds a 128x128 PNG for the example,
+# named after the MD5 of its URI.
+tumbler_thumbnails() {
+  local tumblerd dir=$WORK/tumbler uri thumbnail
+  tumblerd=$(tumblerd_path) || { echo "tumblerd not found (Debian package tumbler)"; return 1; }
+  rm -rf "$dir"
+  mkdir -p "$dir/home" "$dir/runtime" "$dir/logs"
+  chmod 700 "$dir/runtime"
+  cp "$EXAMPLE" "$dir/home/design.vlx"
+  printf '%s\n' "$TUMBLER_BUS" >"$dir/bus.conf"
+  uri=file://$dir/home/design.vlx
+  thumbnail=$dir/home/.cache/thumbnails/normal/$(printf %s "$uri" | md5sum | cut -d' ' -f1).png
+  if ! env -i HOME="$dir/home" PATH="$1/bin:/usr/bin:/bin" LANG=C.UTF-8 \
+    XDG_RUNTIME_DIR="$dir/runtime" XDG_CONFIG_HOME="$dir/home/.config" \
+    XDG_CACHE_HOME="$dir/home/.cache" XDG_DATA_HOME="$dir/home/.local/share" \
+    XDG_DATA_DIRS="$1/share:/usr/share" XDG_CONFIG_DIRS=/etc/xdg \
+    dbus-run-session --config-file="$dir/bus.conf" -- \
+    bash -c "$TUMBLER_SESSION" tumbler "$tumblerd" "$uri" "$thumbnail" "$dir/logs"; then
+    sed 's/^/tumblerd: /' "$dir/logs/tumblerd.log"
+    return 1
+  fi
+  png_size_is "$thumbnail" 128 128
+}
+
 none_exist() {
   local f left=0
   for f in "$@"; do
@@ -321,6 +419,10 @@ check "changelog.gz is a Debian changelog of this version" \
   changelog_version_is "$PREFIX/share/doc/vorlantix/changelog.gz" \
   "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD/CMakeCache.txt")"
 
+echo "== tumbler"
+check "tumbler, asked over D-Bus, caches the example's 128x128 thumbnail" \
+  tumbler_thumbnails "$PREFIX"
+
 echo "== icons"
 for size in 32 64 128; do
   check "${size}x${size} icon is a ${size}x${size} PNG" \
@@ -402,7 +504,7 @@ check "package section" is "$(field Section)" sound
 check "package has a description" test -n "$(field Description | sed -n 2p)"
 # dpkg-shlibdeps found the libraries the programs link.
 field Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//' >"$WORK/depends"
-for lib in libqt6widgets6 libqt6gui6 libqt6core6 libasound2 libxcb1 libstdc++6 libc6; do
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libasound2 libxcb1 libsoxr0 libstdc++6 libc6; do
   check "Depends names $lib" grep -qFx "$lib" "$WORK/depends"
 done
 dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./usr/||' | sort >"$WORK/packaged"

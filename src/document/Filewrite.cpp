@@ -1,5 +1,9 @@
 #include "Filewrite.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -123,4 +127,28 @@ TWriteOutcome WriteWholeFile(const std::string& path, const std::vector<unsigned
     return TWriteOutcome::WriteFailed;
   }
   return file.Commit() ? TWriteOutcome::Written : TWriteOutcome::WriteFailed;
+}
+
+TWriteOutcome WriteFileInPlace(const std::string& path, const std::vector<unsigned char>& bytes) {
+  if (path.empty()) return TWriteOutcome::CannotCreate;
+  // Non-blocking, so a named pipe without a reader fails here instead of
+  // hanging; it is refused below with every other file that is not regular.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return TWriteOutcome::CannotCreate;
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    return TWriteOutcome::CannotCreate;
+  }
+  bool ok = ::ftruncate(fd, 0) == 0;
+  for (std::size_t done = 0; ok && done < bytes.size();) {
+    const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (written > 0) {
+      done += static_cast<std::size_t>(written);
+    } else if (written < 0 && errno != EINTR) {
+      ok = false;
+    }
+  }
+  ok = ::close(fd) == 0 && ok;
+  return ok ? TWriteOutcome::Written : TWriteOutcome::WriteFailed;
 }

@@ -66,3 +66,10 @@ class TSafeFile {
 // Bytes made in memory beforehand (an encoded picture), written through a
 // TSafeFile.
 TWriteOutcome WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes);
+
+// The same bytes written into the regular file at path itself (created when
+// missing, truncated otherwise), for a caller that owns that file and reads it
+// back through a descriptor it holds open, as a file manager's thumbnail
+// service does; a rename would leave that descriptor on the old, empty file.
+// A failed write leaves the file incomplete.
+TWriteOutcome WriteFileInPlace(const std::string& path, const std::vector<unsigned char>& bytes);

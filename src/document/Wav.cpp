@@ -2,18 +2,26 @@
 
 #include <vector>
 
-void WriteMonoPcm16Head(std::FILE* out, std::uint32_t riffBytes, std::uint32_t sampleRate) {
+void WriteMonoHead(std::FILE* out, std::uint32_t riffBytes, std::uint32_t sampleRate, int formatTag,
+                   int bitsPerSample) {
+  const bool pcm = formatTag == 1;
+  const auto frameBytes = static_cast<std::uint32_t>(bitsPerSample / 8);
   WriteDWord(FourCC("RIFF"), out);
   WriteDWord(riffBytes, out);
   WriteDWord(FourCC("WAVE"), out);
   WriteDWord(FourCC("fmt "), out);
-  WriteDWord(16, out);
-  WriteWord(1, out);  // PCM
+  WriteDWord(pcm ? 16 : 18, out);
+  WriteWord(formatTag, out);
   WriteWord(1, out);  // mono
   WriteDWord(sampleRate, out);
-  WriteDWord(sampleRate * 2, out);  // bytes a second
-  WriteWord(2, out);                // bytes a frame
-  WriteWord(16, out);
+  WriteDWord(sampleRate * frameBytes, out);  // bytes a second
+  WriteWord(static_cast<std::int32_t>(frameBytes), out);
+  WriteWord(bitsPerSample, out);
+  if (!pcm) WriteWord(0, out);  // no extension
+}
+
+void WriteMonoPcm16Head(std::FILE* out, std::uint32_t riffBytes, std::uint32_t sampleRate) {
+  WriteMonoHead(out, riffBytes, sampleRate, 1, 16);
 }
 
 TWriteOutcome WriteWav(const std::string& path, const TNodeList& wave0, const TNodeList& wave1) {

@@ -417,69 +417,100 @@ void TNodeList::RenderPeriod(double* out, int n) const {
 // - 1) of its way to the node of the same Index in wave1, its position clamped
 // into 0 to 300, rendered in the order by X, equal X by Index: the order that
 // moving the nodes one by one with SetX reaches.
-void RenderTransition(double* out, const TNodeList& wave0, const TNodeList& wave1, int n,
-                      int periods) {
-  if (!out || n <= 0 || periods <= 0 || !wave0.FirstByIndex) return;
-  const int steps = std::max(periods - 1, 1);
-  std::vector<double> x0, dx;
-  std::vector<TLevelWay> ways;
+struct TMorphRenderer::TState {
+  int N = 0;
+  int Periods = 0;
+  int Steps = 1;
+  int Next = 0;
+  std::vector<double> X0, DX, Xs;
+  std::vector<TLevelWay> Ways;
+  std::vector<TPlace> Order;
+};
+
+TMorphRenderer::TMorphRenderer(const TNodeList& wave0, const TNodeList& wave1, int n, int periods)
+    : State(std::make_unique<TState>()) {
+  if (n <= 0 || periods <= 0 || !wave0.FirstByIndex) return;
+  TState& s = *State;
+  s.N = n;
+  s.Periods = periods;
+  s.Steps = std::max(periods - 1, 1);
   const TNode* b = wave1.FirstByIndex;
   for (const TNode* a = wave0.FirstByIndex; a; a = a->NextByIndex) {
     const TNode* to = b ? b : a;
     if (a == wave0.FirstByIndex || a == wave0.LastByIndex) {
-      x0.push_back(a == wave0.FirstByIndex ? kMinX : kMaxX);
-      dx.push_back(0);
+      s.X0.push_back(a == wave0.FirstByIndex ? kMinX : kMaxX);
+      s.DX.push_back(0);
     } else {
-      x0.push_back(a->X);
-      dx.push_back(to->X - a->X);
+      s.X0.push_back(a->X);
+      s.DX.push_back(to->X - a->X);
     }
-    ways.push_back({a->Y, to->Y - a->Y, a->T, to->T - a->T, to->Y, to->T});
+    s.Ways.push_back({a->Y, to->Y - a->Y, a->T, to->T - a->T, to->Y, to->T});
     if (b) b = b->NextByIndex;
   }
-  const std::size_t count = x0.size();
-  std::vector<double> xs(count);
+  const std::size_t count = s.X0.size();
+  s.Xs.resize(count);
 
-  // Wave0's own X order is the order of period 0; the sort below repairs
+  // Wave0's own X order is the order of period 0; the sort in Render repairs
   // anything else.
-  std::vector<TPlace> order;
-  order.reserve(count);
-  for (const TNode* a = wave0.FirstByX; a && order.size() < count; a = a->NextByX) {
+  s.Order.reserve(count);
+  for (const TNode* a = wave0.FirstByX; a && s.Order.size() < count; a = a->NextByX) {
     if (a->Index >= 1 && static_cast<std::size_t>(a->Index) <= count)
-      order.push_back({0, a->Index});
+      s.Order.push_back({0, a->Index});
   }
-  if (order.size() != count) {
-    order.clear();
-    for (std::size_t j = 0; j < count; ++j) order.push_back({0, static_cast<int>(j) + 1});
+  if (s.Order.size() != count) {
+    s.Order.clear();
+    for (std::size_t j = 0; j < count; ++j) s.Order.push_back({0, static_cast<int>(j) + 1});
   }
+}
 
-  for (int p = 0; p < periods; ++p) {
+TMorphRenderer::~TMorphRenderer() = default;
+
+int TMorphRenderer::Remaining() const {
+  return State->Periods - State->Next;
+}
+
+int TMorphRenderer::Render(double* out, int count) {
+  TState& s = *State;
+  if (!out || count <= 0) return 0;
+  const int last = s.Next + std::min(count, Remaining());
+  const std::size_t nodes = s.X0.size();
+  double* period = out;
+  for (int p = s.Next; p < last; ++p, period += s.N) {
     // Positions are finite and the fixed nodes do not move (DX 0), so this
     // needs no branch: X0 + 0 x p / steps is X0.
     const double along = p;
-    const double of = steps;
-    for (std::size_t j = 0; j < count; ++j) {
-      xs[j] = std::min(std::max(x0[j] + dx[j] * along / of, kMinX), kMaxX);
+    const double of = s.Steps;
+    for (std::size_t j = 0; j < nodes; ++j) {
+      s.Xs[j] = std::min(std::max(s.X0[j] + s.DX[j] * along / of, kMinX), kMaxX);
     }
     // Nodes move a little per period: insertion sort costs one pass plus the
     // number of crossings. The last entry placed is kept at hand, so the
     // common case (no crossing) does not wait for the store of the step before.
-    TPlace last{-1, 0};
-    for (std::size_t k = 0; k < count; ++k) {
-      TPlace moving = order[k];
-      moving.X = xs[static_cast<std::size_t>(moving.Index - 1)];
-      if (Before(moving, last)) {
+    TPlace placed{-1, 0};
+    for (std::size_t k = 0; k < nodes; ++k) {
+      TPlace moving = s.Order[k];
+      moving.X = s.Xs[static_cast<std::size_t>(moving.Index - 1)];
+      if (Before(moving, placed)) {
         std::size_t j = k;
-        for (; j > 0 && Before(moving, order[j - 1]); --j) order[j] = order[j - 1];
-        order[j] = moving;
-        last = order[k];
+        for (; j > 0 && Before(moving, s.Order[j - 1]); --j) s.Order[j] = s.Order[j - 1];
+        s.Order[j] = moving;
+        placed = s.Order[k];
       } else {
-        order[k] = moving;
-        last = moving;
+        s.Order[k] = moving;
+        placed = moving;
       }
     }
-    Walk(out + static_cast<std::size_t>(p) * n, n, TMorphSource{order, ways, p, steps},
-         TPeriodScale{n});
+    Walk(period, s.N, TMorphSource{s.Order, s.Ways, p, s.Steps}, TPeriodScale{s.N});
   }
+  const int rendered = last - s.Next;
+  s.Next = last;
+  return rendered;
+}
+
+void RenderTransition(double* out, const TNodeList& wave0, const TNodeList& wave1, int n,
+                      int periods) {
+  if (!out || n <= 0 || periods <= 0 || !wave0.FirstByIndex) return;
+  TMorphRenderer(wave0, wave1, n, periods).Render(out, periods);
 }
 
 void LoadDefaultDesign(TNodeList& wave0, TNodeList& wave1) {

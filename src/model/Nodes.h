@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // One node of a waveform: position X (0 to 300), level Y (27 is full scale) and
@@ -70,6 +71,25 @@ class TNodeList {
 // wave1 lacks stay where wave0 has them; a single period is wave0.
 void RenderTransition(double* out, const TNodeList& wave0, const TNodeList& wave1, int n,
                       int periods);
+
+// The same morph rendered a few periods at a time, for sounds too long to
+// hold all their periods at once. The lists are read when it is made.
+class TMorphRenderer {
+ public:
+  TMorphRenderer(const TNodeList& wave0, const TNodeList& wave1, int n, int periods);
+  ~TMorphRenderer();
+  TMorphRenderer(const TMorphRenderer&) = delete;
+  TMorphRenderer& operator=(const TMorphRenderer&) = delete;
+
+  // The next periods, at most count of them, into out (count x n doubles);
+  // returns how many were rendered, 0 once all have been.
+  int Render(double* out, int count);
+  int Remaining() const;
+
+ private:
+  struct TState;
+  std::unique_ptr<TState> State;
+};
 
 // Both lists become the default triangle wave.
 void LoadDefaultDesign(TNodeList& wave0, TNodeList& wave1);

@@ -175,8 +175,8 @@ std::vector<unsigned char> EncodePng(const QImage& image) {
   return std::vector<unsigned char>(bytes.begin(), bytes.end());
 }
 
-TWriteOutcome WritePng(const std::string& path, const QImage& image) {
+TWriteOutcome WritePng(const std::string& path, const QImage& image, TPngPlace place) {
   const std::vector<unsigned char> bytes = EncodePng(image);
   if (bytes.empty()) return TWriteOutcome::WriteFailed;
-  return WriteWholeFile(path, bytes);
+  return place == TPngPlace::InPlace ? WriteFileInPlace(path, bytes) : WriteWholeFile(path, bytes);
 }

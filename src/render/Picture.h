@@ -62,5 +62,9 @@ QImage DrawThumbnail(const TNodeList& wave0, const TNodeList& wave1, int size);
 // The image as PNG bytes; empty when encoding failed.
 std::vector<unsigned char> EncodePng(const QImage& image);
 
-// Encoded first, then written beside the target and renamed into place.
-TWriteOutcome WritePng(const std::string& path, const QImage& image);
+enum class TPngPlace { Beside, InPlace };
+
+// Encoded first, then written beside the target and renamed into place, or,
+// for a caller that owns the file (a thumbnail service), into it in place.
+TWriteOutcome WritePng(const std::string& path, const QImage& image,
+                       TPngPlace place = TPngPlace::Beside);

@@ -1,13 +1,17 @@
 #include "Render.h"
 
 #include <charconv>
+#include <cmath>
 #include <exception>
+#include <iomanip>
 #include <memory>
 #include <optional>
 #include <string_view>
 
 #include "Document.h"
 #include "Picture.h"
+#include "Sound.h"
+#include "SoundWav.h"
 #include "SurgeWavetable.h"
 #include "Wav.h"
 #include "WavetableWav.h"
@@ -19,7 +23,9 @@ constexpr const char* kUsage =
     "       vorlantix-render --wavetable [--frame-size N] DESIGN.vlx OUT.wav\n"
     "       vorlantix-render --wt [--frame-size N] DESIGN.vlx OUT.wt\n"
     "       vorlantix-render --png [--size WxH] DESIGN.vlx OUT.png\n"
-    "       vorlantix-render --thumbnail SIZE DESIGN.vlx OUT.png\n";
+    "       vorlantix-render --thumbnail SIZE DESIGN.vlx OUT.png\n"
+    "       vorlantix-render --sound [--rate R] [--pitch HZ | --note NAME]\n"
+    "                        [--seconds S] [--format s16|s24|f32] DESIGN.vlx OUT.wav\n";
 
 constexpr const char* kHelp =
     "\n"
@@ -40,13 +46,27 @@ constexpr const char* kHelp =
     "  --thumbnail SIZE\n"
     "               the two waves in a SIZE x SIZE PNG (16 to 4096), for file\n"
     "               managers\n"
+    "  --sound      the morph as a sound for any project: spread evenly over S\n"
+    "               seconds at pitch HZ, band-limited and resampled to R samples a\n"
+    "               second; the first period is wave 0, the last whole one wave 1\n"
+    "  --rate R     8000 to 192000 (default 48000)\n"
+    "  --pitch HZ   the fundamental, 10 to 20000 and below R/2 (default 261.06,\n"
+    "               the window's own, 29761 / 114)\n"
+    "  --note NAME  the fundamental as a note: A4 is 440 Hz, A3 220, C#4 277.18\n"
+    "  --seconds S  the length, up to 60 (default 2), at least two periods\n"
+    "  --format F   s16, s24 (default) or f32: 16- or 24-bit PCM, or 32-bit float\n"
     "\n"
-    "The output is replaced only when the whole file has been written.\n"
+    "A sound whose band-limited peak would pass full scale is scaled down as a\n"
+    "whole, and standard error says by how much.\n"
+    "\n"
+    "The output is replaced only when the whole file has been written, except\n"
+    "that --thumbnail writes into OUT.png itself: the file manager's thumbnail\n"
+    "service owns that file and reads it back through a descriptor it holds.\n"
     "\n"
     "Exit status: 0 written; 1 the design cannot be read or is refused, or the\n"
     "output cannot be written; 2 wrong usage.\n";
 
-enum class TMode { Morph, Wavetable, SurgeWavetable, Picture, Thumbnail };
+enum class TMode { Morph, Wavetable, SurgeWavetable, Picture, Thumbnail, Sound };
 
 struct TRequest {
   TMode Mode = TMode::Morph;
@@ -54,6 +74,8 @@ struct TRequest {
   int Width = kPictureWidth;
   int Height = kPictureHeight;
   int ThumbnailSize = 0;
+  TSoundSpec Sound;
+  TSampleFormat Format = TSampleFormat::S24;
   std::string Design;
   std::string Output;
 };
@@ -73,9 +95,21 @@ std::optional<int> Number(std::string_view text, int low, int high) {
   return value;
 }
 
+// A finite decimal number, nothing else in the text.
+std::optional<double> Decimal(std::string_view text) {
+  double value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+  if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
 std::optional<TRequest> Parse(const std::vector<std::string>& args) {
   TRequest request;
   bool modeGiven = false, frameSizeGiven = false, sizeGiven = false;
+  bool rateGiven = false, pitchGiven = false, secondsGiven = false, formatGiven = false;
   std::vector<std::string> operands;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -101,12 +135,33 @@ std::optional<TRequest> Parse(const std::vector<std::string>& args) {
       request.Width = *width;
       request.Height = *height;
       sizeGiven = true;
-    } else if (!modeGiven &&
-               (arg == "--wavetable" || arg == "--wt" || arg == "--png" || arg == "--thumbnail")) {
+    } else if (arg == "--rate" && hasValue && !rateGiven) {
+      const auto rate = Number(args[++i], kMinSoundRate, kMaxSoundRate);
+      if (!rate) return std::nullopt;
+      request.Sound.Rate = *rate;
+      rateGiven = true;
+    } else if ((arg == "--pitch" || arg == "--note") && hasValue && !pitchGiven) {
+      const auto pitch = arg == "--pitch" ? Decimal(args[++i]) : NotePitch(args[++i]);
+      if (!pitch) return std::nullopt;
+      request.Sound.Pitch = *pitch;
+      pitchGiven = true;
+    } else if (arg == "--seconds" && hasValue && !secondsGiven) {
+      const auto seconds = Decimal(args[++i]);
+      if (!seconds) return std::nullopt;
+      request.Sound.Seconds = *seconds;
+      secondsGiven = true;
+    } else if (arg == "--format" && hasValue && !formatGiven) {
+      const auto format = SampleFormatNamed(args[++i]);
+      if (!format) return std::nullopt;
+      request.Format = *format;
+      formatGiven = true;
+    } else if (!modeGiven && (arg == "--wavetable" || arg == "--wt" || arg == "--png" ||
+                              arg == "--thumbnail" || arg == "--sound")) {
       modeGiven = true;
       request.Mode = arg == "--wavetable" ? TMode::Wavetable
                      : arg == "--wt"      ? TMode::SurgeWavetable
                      : arg == "--png"     ? TMode::Picture
+                     : arg == "--sound"   ? TMode::Sound
                                           : TMode::Thumbnail;
     } else {
       return std::nullopt;
@@ -116,6 +171,9 @@ std::optional<TRequest> Parse(const std::vector<std::string>& args) {
   if ((frameSizeGiven && !wavetable) || (sizeGiven && request.Mode != TMode::Picture)) {
     return std::nullopt;
   }
+  const bool sound = request.Mode == TMode::Sound;
+  if ((rateGiven || pitchGiven || secondsGiven || formatGiven) && !sound) return std::nullopt;
+  if (sound && !IsSoundSpec(request.Sound)) return std::nullopt;
   if (request.Mode == TMode::Thumbnail) {
     if (operands.size() != 3) return std::nullopt;
     const auto size = Number(operands[0], kMinThumbnailSize, kMaxThumbnailSize);
@@ -129,8 +187,16 @@ std::optional<TRequest> Parse(const std::vector<std::string>& args) {
   return request;
 }
 
-TWriteOutcome Write(const TRequest& request, const TNodeList& wave0, const TNodeList& wave1) {
+// gain receives the factor a sound was scaled down by, 1 for everything else.
+TWriteOutcome Write(const TRequest& request, const TNodeList& wave0, const TNodeList& wave1,
+                    double& gain) {
+  gain = 1;
   switch (request.Mode) {
+    case TMode::Sound: {
+      const TSound sound = RenderSound(wave0, wave1, request.Sound);
+      gain = sound.Gain;
+      return WriteSoundWav(request.Output, sound.Samples, request.Sound.Rate, request.Format);
+    }
     case TMode::Morph:
       return WriteWav(request.Output, wave0, wave1);
     case TMode::Wavetable:
@@ -140,7 +206,10 @@ TWriteOutcome Write(const TRequest& request, const TNodeList& wave0, const TNode
     case TMode::Picture:
       return WritePng(request.Output, DrawDesign(wave0, wave1, request.Width, request.Height));
     case TMode::Thumbnail:
-      return WritePng(request.Output, DrawThumbnail(wave0, wave1, request.ThumbnailSize));
+      // The thumbnail service owns the output and reads it through the
+      // descriptor it holds.
+      return WritePng(request.Output, DrawThumbnail(wave0, wave1, request.ThumbnailSize),
+                      TPngPlace::InPlace);
   }
   return TWriteOutcome::WriteFailed;
 }
@@ -153,8 +222,14 @@ int Render(const TRequest& request, std::ostream& err) {
     err << "vorlantix-render: '" << request.Design << "': " << reason << "\n";
     return 1;
   }
-  switch (Write(request, *wave0, *wave1)) {
+  double gain = 1;
+  switch (Write(request, *wave0, *wave1, gain)) {
     case TWriteOutcome::Written:
+      if (gain < 1) {
+        err << "vorlantix-render: '" << request.Output << "': the sound would have peaked "
+            << std::fixed << std::setprecision(2) << -20 * std::log10(gain)
+            << " dB above full scale; it was scaled down by as much\n";
+      }
       return 0;
     case TWriteOutcome::CannotCreate:
       err << "vorlantix-render: '" << request.Output << "': cannot create the file\n";

@@ -272,6 +272,41 @@ TEST(TransitionReference, BitIdenticalToLookupPerNode) {
   }
 }
 
+// Rendered a few periods at a time, with nodes crossing between chunks, the
+// morph is bit for bit the one rendered at once.
+TEST(TransitionInChunks, SameSamplesAsAtOnce) {
+  std::mt19937 random(5);
+  std::uniform_real_distribution<double> x(0, 300), y(-27, 27), t(-20, 20);
+  TNodeList w0(30), w1(30);
+  for (int k = 1; k <= 30; ++k) {
+    w0.SetX(k, x(random));
+    w1.SetX(k, x(random));
+    w0.SetY(k, y(random));
+    w1.SetY(k, y(random));
+    w0.SetT(k, t(random));
+    w1.SetT(k, t(random));
+  }
+  constexpr int n = 512, periods = 100;
+  std::vector<double> whole(static_cast<std::size_t>(n) * periods);
+  RenderTransition(whole.data(), w0, w1, n, periods);
+  for (int chunk : {1, 3, 64, 100, 250}) {
+    TMorphRenderer morph(w0, w1, n, periods);
+    std::vector<double> pieces;
+    std::vector<double> buffer(static_cast<std::size_t>(n) * chunk);
+    int expected = periods;
+    EXPECT_EQ(morph.Remaining(), periods);
+    while (const int got = morph.Render(buffer.data(), chunk)) {
+      EXPECT_EQ(got, std::min(chunk, expected)) << chunk;
+      expected -= got;
+      EXPECT_EQ(morph.Remaining(), expected);
+      pieces.insert(pieces.end(), buffer.begin(), buffer.begin() + got * n);
+    }
+    ASSERT_EQ(pieces.size(), whole.size()) << chunk;
+    EXPECT_EQ(std::memcmp(pieces.data(), whole.data(), whole.size() * sizeof(double)), 0)
+        << "chunks of " << chunk;
+  }
+}
+
 TEST_F(Transition, CallerErrorsDoNotCrash) {
   std::vector<double> one(kPeriodSamples);
   Wave1.SetY(2, -5);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <sstream>
 
@@ -133,6 +137,62 @@ TEST_F(RenderModes, PicturesArePngsOfTheAskedSize) {
   EXPECT_EQ(QImage(QString::fromStdString(Path("thumb.png")), "PNG").size(), QSize(128, 128));
 }
 
+// A file manager's thumbnail service creates the output itself, empty, and
+// reads the thumbnail back through the descriptor it keeps open.
+TEST_F(RenderModes, ThumbnailGoesIntoTheFileItsCallerHoldsOpen) {
+  const std::string out = Path("tumbler-Xy12Ab.png");
+  const int held = ::open(out.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  ASSERT_GE(held, 0);
+  const auto readHeld = [held] {
+    Bytes bytes;
+    unsigned char chunk[4096];
+    while (true) {
+      const ssize_t got = ::pread(held, chunk, sizeof chunk, static_cast<off_t>(bytes.size()));
+      if (got <= 0) return bytes;
+      bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+  };
+  EXPECT_EQ(Run({"--thumbnail", "128", Path("d.vlx"), out}), 0) << Err.str();
+  const Bytes first = readHeld();
+  QImage image;
+  EXPECT_TRUE(image.loadFromData(first.data(), static_cast<int>(first.size()), "PNG"));
+  EXPECT_EQ(image.size(), QSize(128, 128));
+  EXPECT_EQ(first, ReadBytes(out));
+  struct stat status {};
+  ASSERT_EQ(::fstat(held, &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0600u);
+
+  // A smaller thumbnail over a larger one leaves none of the old bytes.
+  EXPECT_EQ(Run({"--thumbnail", "16", Path("d.vlx"), out}), 0) << Err.str();
+  const Bytes second = readHeld();
+  EXPECT_LT(second.size(), first.size());
+  EXPECT_TRUE(image.loadFromData(second.data(), static_cast<int>(second.size()), "PNG"));
+  EXPECT_EQ(image.size(), QSize(16, 16));
+
+  // A refused design is read before the output is opened.
+  Bytes damaged = ReadBytes(Path("d.vlx"));
+  damaged.pop_back();
+  WriteBytes(Path("damaged.vlx"), damaged);
+  EXPECT_EQ(Run({"--thumbnail", "128", Path("damaged.vlx"), out}), 1);
+  EXPECT_EQ(readHeld(), second);
+  ::close(held);
+  auto entries = Entries();
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"d.vlx", "damaged.vlx", "tumbler-Xy12Ab.png"}));
+}
+
+// Written in place, a thumbnail still goes only into a regular file: a named
+// pipe without a reader must not block the renderer.
+TEST_F(RenderModes, ThumbnailRefusesOutputsThatAreNotRegularFiles) {
+  ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
+  std::filesystem::create_directory(Path("folder"));
+  for (const char* name : {"pipe", "folder"}) {
+    EXPECT_EQ(Run({"--thumbnail", "64", Path("d.vlx"), Path(name)}), 1) << name;
+    ExpectOneLineNaming(name);
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(Path("folder")));
+}
+
 TEST_F(RenderModes, WrongUsage) {
   const std::string d = Path("d.vlx"), o = Path("o");
   const std::vector<std::string> wrong[] = {
@@ -161,7 +221,8 @@ TEST_F(RenderModes, WrongUsage) {
     EXPECT_EQ(Err.str().rfind("usage: ", 0), 0u) << Err.str();
   }
   EXPECT_EQ(Run({"--help"}), 0);
-  for (const char* mode : {"--wavetable", "--wt", "--png", "--thumbnail", "--frame-size", "--size"})
+  for (const char* mode : {"--wavetable", "--wt", "--png", "--thumbnail", "--frame-size", "--size",
+                           "--sound", "--rate", "--pitch", "--note", "--seconds", "--format"})
     EXPECT_NE(Out.str().find(mode), std::string::npos) << mode;
   auto entries = Entries();
   EXPECT_EQ(entries, std::vector<std::string>{"d.vlx"});
@@ -173,8 +234,8 @@ TEST_F(RenderModes, RefusalsInEveryModeLeaveNoOutput) {
   WriteBytes(Path("damaged.vlx"), damaged);
   const Bytes previous = {'k', 'e', 'e', 'p'};
   WriteBytes(Path("kept"), previous);
-  const std::vector<std::string> modes[] = {
-      {}, {"--wavetable"}, {"--wt"}, {"--png"}, {"--thumbnail", "256"}};
+  const std::vector<std::string> modes[] = {{},        {"--wavetable"},        {"--wt"},
+                                            {"--png"}, {"--thumbnail", "256"}, {"--sound"}};
   for (const auto& mode : modes) {
     for (const std::string& output : {Path("new"), Path("kept")}) {
       std::vector<std::string> args = mode;
