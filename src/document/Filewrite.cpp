@@ -135,7 +135,7 @@ TWriteOutcome WriteFileInPlace(const std::string& path, const std::vector<unsign
   // hanging; it is refused below with every other file that is not regular.
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) return TWriteOutcome::CannotCreate;
-  struct stat status {};
+  struct stat status = {};
   if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     ::close(fd);
     return TWriteOutcome::CannotCreate;
