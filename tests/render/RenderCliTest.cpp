@@ -158,7 +158,7 @@ TEST_F(RenderModes, ThumbnailGoesIntoTheFileItsCallerHoldsOpen) {
   EXPECT_TRUE(image.loadFromData(first.data(), static_cast<int>(first.size()), "PNG"));
   EXPECT_EQ(image.size(), QSize(128, 128));
   EXPECT_EQ(first, ReadBytes(out));
-  struct stat status {};
+  struct stat status = {};
   ASSERT_EQ(::fstat(held, &status), 0);
   EXPECT_EQ(status.st_mode & 0777, 0600u);
 
