@@ -8,6 +8,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include "Controls.h"
+
 namespace {
 
 double TextScaleOf(const QWidget* Widget) {
@@ -63,6 +65,9 @@ void TForm::Rescale() {
   for (QWidget* Control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
     const QVariant Bounds = Control->property("PixelBounds");
     if (Bounds.isValid()) PlacePixels(*Control, Bounds.toRect());
+  }
+  for (QWidget* Child : findChildren<QWidget*>()) {
+    if (auto* Control = dynamic_cast<TCustomControl*>(Child)) Control->ScaleChanged();
   }
   update();
 }
