@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 
 // A named pipe that no one writes to: opening it for reading blocks until a
 // writer comes. Should the code under test block on it, a guard plays the
