@@ -28,9 +28,9 @@ readonly TIMEOUT="${VLX_E2E_TIMEOUT:-120}"
 readonly WAIT="${VLX_E2E_WAIT:-20}"
 read -r -a WRAPPER <<<"${VLX_E2E_WRAPPER:-}"
 
-for tool in Xvfb xdotool xwd xwininfo xprop xrdb convert od md5sum timeout; do
+for tool in Xvfb xdotool xwd xwininfo xprop xrdb convert od md5sum timeout python3 mkfifo; do
   if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (Debian packages: xvfb xdotool x11-apps x11-utils x11-xserver-utils imagemagick)"
+    echo "SKIP: $tool is not installed (Debian packages: xvfb xdotool x11-apps x11-utils x11-xserver-utils imagemagick python3)"
     exit $SKIP
   fi
 done
@@ -152,6 +152,9 @@ start_xvfb() {
 
 # --- The program ----------------------------------------------------------
 
+# Starts the program with the given arguments, and with SESSION_ENV
+# (NAME=VALUE words) added to its environment.
+SESSION_ENV=()
 start_program() {
   mkdir -p "$WORK/home" "$WORK/config" "$WORK/runtime" "$WORK/tmp"
   chmod 700 "$WORK/runtime"
@@ -163,7 +166,7 @@ start_program() {
     ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}" \
     UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}" \
     LSAN_OPTIONS="suppressions=$SOURCE_DIR/tests/e2e/lsan.supp:print_suppressions=0:fast_unwind_on_malloc=0" \
-    "${WRAPPER[@]}" "$PROGRAM" >"$WORK/program.out" 2>"$WORK/program.err" &
+    "${SESSION_ENV[@]}" "${WRAPPER[@]}" "$PROGRAM" "$@" >"$WORK/program.out" 2>"$WORK/program.err" &
   APP_PID=$!
 }
 
@@ -188,6 +191,98 @@ read_geometry() {
   WIN_W=$(awk -F: '/Width/ {print $2 + 0}' <<<"$info")
   WIN_H=$(awk -F: '/Height/ {print $2 + 0}' <<<"$info")
   [ -n "$WIN_X" ] && [ -n "$WIN_W" ]
+}
+
+# The About dialog, once open_about has found it.
+ABOUT_WID=""
+find_about() {
+  ABOUT_WID=$(xrun xdotool search --all --onlyvisible --pid "$APP_PID" --name '^About Vorlantix$' 2>/dev/null |
+    head -n1)
+  [ -n "$ABOUT_WID" ]
+}
+about_gone() { ! find_about; }
+
+# The popup menu is the program's second visible window.
+menu_open() { [ "$(xrun xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | wc -l)" -ge 2 ]; }
+
+# Opens About from the menu of a window shown at the whole factor SCALE: the
+# menu button, then the menu's last item from the keyboard.
+open_about() {
+  local scale=$1
+  click_at $((scale * (9 + 8))) $((scale * (139 + 8))) || return 1
+  await "$WAIT" menu_open || return 1
+  xrun xdotool key Up Return || return 1
+  await "$WAIT" find_about
+}
+
+close_about() {
+  if [ -z "$ABOUT_WID" ]; then
+    fail "$1 About closes" "it never opened"
+  elif wm_close "$ABOUT_WID" && await "$WAIT" about_gone; then
+    pass "$1 About closes when asked as a window manager asks"
+  else
+    fail "$1 About closes when asked as a window manager asks" "still shown"
+  fi
+}
+
+# Asks window WID to close as a window manager's close button does
+# (WM_DELETE_WINDOW); the test server has no window manager to do it.
+wm_close() {
+  python3 - "$1" <<'PYTHON'
+import ctypes
+import sys
+
+x = ctypes.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+x.XFlush.argtypes = [ctypes.c_void_p]
+x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5)]
+
+
+class Event(ctypes.Union):
+    _fields_ = [("message", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+display = x.XOpenDisplay(None)
+if not display:
+    sys.exit(1)
+event = Event()
+event.message.type = 33  # ClientMessage
+event.message.window = int(sys.argv[1], 0)
+event.message.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
+event.message.format = 32
+event.message.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+sent = x.XSendEvent(display, event.message.window, 0, 0, ctypes.byref(event))
+x.XFlush(display)
+x.XCloseDisplay(display)
+sys.exit(0 if sent else 1)
+PYTHON
+}
+
+# Writes the About dialog's area WxH+X+Y as raw RGB into NAME.rgb,
+# enlarged by the whole FACTOR if one is given.
+about_area() {
+  local name=$1 area=$2 factor=${3:-1}
+  xrun xwd -silent -id "$ABOUT_WID" >"$WORK/$name.xwd" 2>/dev/null || return 1
+  xrun convert "xwd:$WORK/$name.xwd" -crop "$area" +repage -scale "$((factor * 100))%" \
+    -depth 8 "rgb:$WORK/$name.rgb" 2>/dev/null
+}
+
+# Succeeds when the About dialog shows, in its area AREA, the 1x dialog's
+# icon enlarged twice (about-1x-doubled.rgb); it is drawn a moment after the
+# dialog maps.
+icon_doubled() {
+  about_area about-now "$1" && cmp -s "$WORK/about-now.rgb" "$WORK/about-1x-doubled.rgb"
 }
 
 # --- Screenshots and pixels -----------------------------------------------
@@ -427,6 +522,21 @@ else
     "it moved by ($((WIN_X - old_x)),$((WIN_Y - old_y)))"
 fi
 
+# About, from the menu: at 1x the dialog shows the icon's own pixels at
+# (8,8), kept here for the scaled sessions below.
+readonly ICON_1X="32x32+8+8"
+convert "$SOURCE_DIR/resources/bitmaps/Icon.bmp" -depth 8 "rgb:$WORK/icon.rgb" 2>/dev/null
+icon_drawn() { about_area about-1x "$ICON_1X" && cmp -s "$WORK/about-1x.rgb" "$WORK/icon.rgb"; }
+if ! open_about 1; then
+  fail "the menu's About opens the About dialog" "no visible 'About Vorlantix' window"
+elif await "$WAIT" icon_drawn; then
+  pass "the About dialog (id $ABOUT_WID) shows the application icon at ($ICON_1X)"
+else
+  fail "the About dialog shows the application icon at ($ICON_1X)" "see about-1x.xwd"
+fi
+about_area about-1x-doubled "$ICON_1X" 2
+close_about "at 1x"
+
 # The close button ends the program; nothing is asked.
 read_geometry
 click_at $((335 + 5)) $((4 + 5)) || abandon "clicking the close button" "xdotool failed"
@@ -499,15 +609,93 @@ else
     fail "at Xft.dpi 192 the close button ends the program with exit status 0" "status $APP_STATUS"
   fi
 fi
-cat "$WORK/program-1x.err" "$WORK/program.err" >"$WORK/program-both.err"
+mv "$WORK/program.err" "$WORK/program-2x.err"
+
+# --- A desktop at 1.5 times the usual dots per inch -----------------------
+
+# Once where only the fonts follow Xft.dpi (QT_ENABLE_HIGHDPI_SCALING=0) and
+# once with Qt's own scaling (a device pixel ratio of 1.5). Either way the
+# window and the About icon take the nearest whole factor, 2: the icon is
+# the 1x icon doubled, its 64 x 64 block centred where the layout puts the
+# 32 x 32 icon at 1.5 (centre 36,36), from (4,4). The first session is
+# started on a named pipe no one writes to: it is refused in one line and
+# the window still appears.
+echo "Xft.dpi: 144" | xrun xrdb -merge || abandon "setting Xft.dpi 144" "xrdb failed"
+readonly ICON_15="64x64+4+4"
+# Qt cannot size a window to 700 pixels at a ratio of 1.5: it is one column
+# and row larger, so its top left 700 x 560 is compared.
+doubled_within() {
+  local want
+  want=$(convert "xwd:$WORK/$1.xwd" -scale 200% -depth 8 rgb:- 2>/dev/null | md5sum | cut -d' ' -f1)
+  shot now2 && [ "$(convert "xwd:$WORK/now2.xwd" -crop 700x560+0+0 +repage -depth 8 rgb:- 2>/dev/null |
+    md5sum | cut -d' ' -f1)" = "$want" ]
+}
+mkfifo "$WORK/pipe.vlx"
+for mode in fonts qt; do
+  if [ "$mode" = fonts ]; then
+    label="at Xft.dpi 144 without Qt's scaling"
+    SESSION_ENV=(QT_ENABLE_HIGHDPI_SCALING=0)
+    start_program "$WORK/pipe.vlx"
+  else
+    label="at Xft.dpi 144 with Qt's scaling"
+    SESSION_ENV=()
+    start_program
+  fi
+  if await "$WAIT" find_window && read_geometry; then
+    pass "$label the window appears ($WIN_W x $WIN_H)"
+  else
+    abandon "$label the window appears within $WAIT s"
+  fi
+  if await "$WAIT" doubled_within before-knob; then
+    pass "$label the window is the 1x picture with every pixel doubled"
+  else
+    fail "$label the window is the 1x picture with every pixel doubled" \
+      "differs from $WORK/before-knob.xwd enlarged (see now2.xwd)"
+  fi
+  if [ "$mode" = fonts ]; then
+    refusal="vorlantix: '$WORK/pipe.vlx': cannot open: a named pipe, not a regular file"
+    if [ "$(grep -c -F -x "$refusal" "$WORK/program.err")" = 1 ]; then
+      pass "$label a named pipe as the design is refused in one line"
+    else
+      fail "$label a named pipe as the design is refused in one line" "$(head -c 300 "$WORK/program.err")"
+    fi
+  fi
+  if ! open_about 2; then
+    fail "$label the menu's About opens the About dialog" "no visible 'About Vorlantix' window"
+  elif await "$WAIT" icon_doubled "$ICON_15"; then
+    pass "$label the About icon at ($ICON_15) is the 1x icon doubled"
+  else
+    fail "$label the About icon at ($ICON_15) is the 1x icon doubled" "see about-now.xwd"
+    cp "$WORK/about-now.xwd" "$WORK/about-$mode.xwd"
+  fi
+  close_about "$label"
+  read_geometry
+  click_at $((2 * (335 + 5))) $((2 * (4 + 5))) || abandon "clicking the close button $label" "xdotool failed"
+  if await_exit; then
+    wait "$APP_PID"
+    APP_STATUS=$?
+    APP_PID=""
+    if [ "$APP_STATUS" -eq 0 ]; then
+      pass "$label the close button ends the program with exit status 0"
+    else
+      fail "$label the close button ends the program with exit status 0" "status $APP_STATUS"
+    fi
+  else
+    fail "$label the close button ends the program" "still running after $WAIT s"
+    stop_pid "$APP_PID"
+    APP_PID=""
+  fi
+  mv "$WORK/program.err" "$WORK/program-$mode.err"
+done
+cat "$WORK"/program-*.err >"$WORK/program-all.err"
 
 report=$(grep -E -m3 'ERROR: (Address|Leak)Sanitizer|runtime error:|SUMMARY: (Address|UndefinedBehavior)Sanitizer' \
-  "$WORK/program-both.err")
+  "$WORK/program-all.err")
 if [ -z "$report" ]; then
   pass "the program's error output holds no sanitizer report"
 else
   fail "the program's error output holds no sanitizer report" "$report"
-  sed -n '1,60p' "$WORK/program-both.err"
+  sed -n '1,60p' "$WORK/program-all.err"
 fi
 
 summary

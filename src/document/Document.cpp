@@ -1,5 +1,9 @@
 #include "Document.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -49,6 +53,50 @@ TReadOutcome Refuse(TReadOutcome outcome, std::string* reason, const std::string
   return outcome;
 }
 
+const char* KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a named pipe";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  return "something else";
+}
+
+std::string CannotOpen(int error) {
+  return std::string("cannot open: ") + (error ? std::strerror(error) : "unknown error");
+}
+
+std::string NotAFile(mode_t mode) {
+  return std::string("cannot open: ") + KindOf(mode) + ", not a regular file";
+}
+
+// Only a regular file is read. A named pipe without a writer would block the
+// open, and a device could act on being opened (a tape rewinds), so the path
+// is looked at first; the open itself never blocks, and what it opened is
+// looked at again in case the path was replaced meanwhile.
+std::FILE* OpenRegularFile(const std::string& path, std::string* reason) {
+  const auto fail = [reason](const std::string& text) -> std::FILE* {
+    if (reason) *reason = text;
+    return nullptr;
+  };
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return fail(CannotOpen(errno));
+  if (!S_ISREG(info.st_mode)) return fail(NotAFile(info.st_mode));
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return fail(CannotOpen(errno));
+  std::string problem;
+  if (::fstat(fd, &info) != 0) {
+    problem = CannotOpen(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    problem = NotAFile(info.st_mode);
+  } else if (std::FILE* file = ::fdopen(fd, "rb")) {
+    return file;
+  } else {
+    problem = CannotOpen(errno);
+  }
+  ::close(fd);
+  return fail(problem);
+}
+
 // One wave's records; false, with the reason given, when they are damaged.
 bool ParseWave(const unsigned char* bytes, int count, std::vector<TNodeValues>& values,
                std::string* reason) {
@@ -94,12 +142,8 @@ TWriteOutcome WriteDocument(const std::string& path, const TNodeList& wave0,
 
 TReadOutcome ReadDocument(const std::string& path, std::unique_ptr<TNodeList>& wave0,
                           std::unique_ptr<TNodeList>& wave1, std::string* reason) {
-  errno = 0;
-  std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    return Refuse(TReadOutcome::CannotOpen, reason,
-                  std::string("cannot open: ") + (errno ? std::strerror(errno) : "unknown error"));
-  }
+  std::unique_ptr<std::FILE, TFileCloser> file(OpenRegularFile(path, reason));
+  if (!file) return TReadOutcome::CannotOpen;
   unsigned char header[kHeaderSize];
   const std::size_t got = std::fread(header, 1, kHeaderSize, file.get());
   if (got < 4 || LittleEndian(header, 4) != kMagic) {

@@ -21,10 +21,12 @@ TWriteOutcome WriteDocument(const std::string& path, const TNodeList& wave0,
                             const TNodeList& wave1);
 
 // Replaces wave0 and wave1 with the document's design only when it is
-// Accepted. Refused covers a wrong magic and damaged files: a length other
-// than 10 + 48 x count, a count below 0 or above kMaxDocumentNodes, a value
-// that is not finite, or an X outside 0 to 300 for a node other than the
-// first and last of a wave. When reason is given it receives a short
-// explanation of any other outcome than Accepted.
+// Accepted. CannotOpen covers a missing or unreadable path and anything that
+// is not a regular file (a folder, a named pipe, a device), which is refused
+// without waiting on it. Refused covers a wrong magic and damaged files: a
+// length other than 10 + 48 x count, a count below 0 or above
+// kMaxDocumentNodes, a value that is not finite, or an X outside 0 to 300 for
+// a node other than the first and last of a wave. When reason is given it
+// receives a short explanation of any other outcome than Accepted.
 TReadOutcome ReadDocument(const std::string& path, std::unique_ptr<TNodeList>& wave0,
                           std::unique_ptr<TNodeList>& wave1, std::string* reason = nullptr);

@@ -99,9 +99,13 @@ void TCustomControl::SetBounds(int Left, int Top, int Width, int Height) {
 
 void TCustomControl::SetOpaque(bool Opaque) {
   FOpaque = Opaque;
+  ScaleChanged();
+}
+
+void TCustomControl::ScaleChanged() {
   // Enlarged by a fractional ratio, the control's logical area reaches past
   // the blocks it paints; what lies beneath must show there.
-  setAttribute(Qt::WA_OpaquePaintEvent, Opaque && !EnlargedScale(*this));
+  setAttribute(Qt::WA_OpaquePaintEvent, FOpaque && !EnlargedScale(*this));
 }
 
 bool TCustomControl::Opaque() const {

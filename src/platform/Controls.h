@@ -68,6 +68,9 @@ class TCustomControl : public QWidget {
   // drawn behind it first; otherwise what lies beneath shows where it does not.
   void SetOpaque(bool Opaque);
   bool Opaque() const;
+  // Whether the control covers its logical area depends on the scale its
+  // form is shown at; the form calls this whenever that scale changes.
+  void ScaleChanged();
 
   // Paint at the next paint cycle.
   void Invalidate() { update(); }

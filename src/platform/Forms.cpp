@@ -8,6 +8,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include "Controls.h"
+
 namespace {
 
 double TextScaleOf(const QWidget* Widget) {
@@ -63,6 +65,9 @@ void TForm::Rescale() {
   for (QWidget* Control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
     const QVariant Bounds = Control->property("PixelBounds");
     if (Bounds.isValid()) PlacePixels(*Control, Bounds.toRect());
+  }
+  for (QWidget* Child : findChildren<QWidget*>()) {
+    if (auto* Control = dynamic_cast<TCustomControl*>(Child)) Control->ScaleChanged();
   }
   update();
 }
@@ -185,17 +190,40 @@ void TLabel::mouseReleaseEvent(QMouseEvent* Event) {
   }
 }
 
-TImage::TImage(QWidget* Parent, int Left, int Top, int Width, int Height) : QLabel(Parent) {
-  const double Scale = TextScaleOf(Parent);
-  if (Scale == 1.0) {
-    PlacePixels(*this, QRect(Left, Top, Width, Height));
+TImage::TImage(QWidget* Parent, int Left, int Top, int Width, int Height)
+    : QLabel(Parent), Bounds(Left, Top, Width, Height) {
+  const auto* Form = Parent ? dynamic_cast<const TForm*>(Parent->window()) : nullptr;
+  if (Form && !Form->PixelArtScale()) {
+    IconForm = Form;
+    PlaceIcon();
   } else {
-    setGeometry(Times(Left, Scale), Times(Top, Scale), Times(Width, Scale), Times(Height, Scale));
+    PlacePixels(*this, Bounds);
   }
   setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
+void TImage::PlaceIcon() {
+  const TScreenScale& Scale = IconForm->ScreenScale();
+  const double DevicePerPixel = Scale.Ratio * IconForm->TextScale();
+  const QSize Size = (Picture.isNull() ? Bounds.size() : Picture.size()) * Scale.Whole;
+  // The device pixel where the icon starts along one axis, centred on its place.
+  const auto Start = [DevicePerPixel](int Place, int Laid, int Shown) {
+    return static_cast<int>(std::lround((Place + Laid / 2.0) * DevicePerPixel - Shown / 2.0));
+  };
+  const QPoint Device(Start(Bounds.x(), Bounds.width(), Size.width()),
+                      Start(Bounds.y(), Bounds.height(), Size.height()));
+  const QRectF Logical(QPointF(Device) / Scale.Ratio, QSizeF(Size) / Scale.Ratio);
+  const QRect Held = Logical.toAlignedRect();
+  setGeometry(Held);
+  IconOrigin = Logical.topLeft() - QPointF(Held.topLeft());
+}
+
 void TImage::paintEvent(QPaintEvent* Event) {
+  if (IconForm) {
+    QPainter Painter(this);
+    Painter.drawPixmap(IconOrigin, pixmap());
+    return;
+  }
   if (!EnlargedScale(*this)) return QLabel::paintEvent(Event);
   PaintPixels(*this, [this](QPainter& Painter) { Painter.drawPixmap(0, 0, pixmap()); });
 }
@@ -221,9 +249,15 @@ void TImage::Show() {
       }
     }
   }
-  // Icons on a form enlarged for its text grow by whole steps, as pixel art.
-  const int Whole = std::max(1, static_cast<int>(std::lround(TextScaleOf(parentWidget()))));
-  if (Whole > 1) Shown = Shown.scaled(Shown.size() * Whole, Qt::IgnoreAspectRatio);
+  if (IconForm) {
+    const TScreenScale& Scale = IconForm->ScreenScale();
+    if (Scale.Whole > 1) {
+      Shown =
+          Shown.scaled(Shown.size() * Scale.Whole, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    }
+    Shown.setDevicePixelRatio(Scale.Ratio);
+    PlaceIcon();
+  }
   setPixmap(QPixmap::fromImage(Shown));
 }
 

@@ -29,6 +29,7 @@ class TForm : public QWidget {
   // stay counted in its own pixels.
   void SetPixelArt();
   const TScreenScale* PixelArtScale() const { return PixelArt ? &Scale : nullptr; }
+  const TScreenScale& ScreenScale() const { return Scale; }
   // What this form's sizes in pixels and its fonts are enlarged by; 1 for pixel art.
   double TextScale() const { return PixelArt ? 1.0 : Scale.Text; }
   int Scaled(int Pixels) const;
@@ -85,7 +86,11 @@ class TLabel : public QLabel {
   void FitToParent();
 };
 
-// Shows one of the embedded pictures, unscaled but for the form's scale.
+// Shows one of the embedded pictures. On a pixel-art form it is part of the
+// form's picture. On any other form it is an icon, pixel art of its own: shown
+// at the window's whole factor, every pixel a block of device pixels, centred
+// where it is laid out, and the control sized to hold it all (its laid-out
+// size scaled by a fractional factor would cut the icon or leave it short).
 class TImage : public QLabel {
   Q_OBJECT
 
@@ -99,9 +104,16 @@ class TImage : public QLabel {
   void paintEvent(QPaintEvent* Event) override;
 
  private:
-  QImage Picture;
-  bool Transparent = false;
   void Show();
+  void PlaceIcon();
+
+  QImage Picture;
+  QRect Bounds;
+  bool Transparent = false;
+  const TForm* IconForm = nullptr;
+  // Where the icon starts within the control, in logical pixels: at a whole
+  // device pixel, which the control's own origin need not be.
+  QPointF IconOrigin;
 };
 
 // A push button that ends a modal form with its ModalResult.

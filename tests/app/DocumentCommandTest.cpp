@@ -9,6 +9,7 @@
 
 #include "AppFixture.h"
 #include "Filewrite.h"
+#include "UnwrittenPipe.h"
 #include "Wav.h"
 
 namespace {
@@ -32,6 +33,18 @@ class DocumentCommandTest : public AppFixture {
   void TearDown() override { TFileDialog::LastFolder.clear(); }
 
   QTemporaryDir Dir;
+};
+
+// A named pipe no one writes to, a folder and a device, each where a design could be.
+struct TNotFiles {
+  explicit TNotFiles(const QTemporaryDir& Dir)
+      : Pipe(Dir.filePath("pipe.vlx").toStdString()),
+        Folder(Dir.filePath("folder.vlx").toStdString()) {
+    std::filesystem::create_directory(Folder);
+  }
+  std::vector<std::string> Paths() const { return {Pipe.Path, Folder, "/dev/zero"}; }
+  TUnwrittenPipe Pipe;
+  std::string Folder;
 };
 
 const std::string NewerText =
@@ -145,6 +158,24 @@ TEST_F(DocumentCommandTest, RefusedDocumentsChangeNothing) {
 
   EXPECT_EQ(Main->FileName, Titled);
   EXPECT_EQ(Main->Waves[0]->Find(2)->Y, 3);
+}
+
+TEST_F(DocumentCommandTest, OpenRefusesWhatIsNotARegularFileAtOnceAndSilently) {
+  const std::string Titled = PathOf("kept.vlx");
+  ChooseFile(Titled);
+  Main->SaveAsClick(nullptr);
+  Main->Waves[0]->SetY(2, 3);
+  TNotFiles NotFiles(Dir);
+  ASSERT_TRUE(NotFiles.Pipe.Made);
+  for (const std::string& Path : NotFiles.Paths()) {
+    ChooseFile(Path);
+    Main->OpenClick(nullptr);
+    EXPECT_EQ(Main->FileName, Titled) << Path;
+    EXPECT_EQ(Main->Waves[0]->Find(2)->Y, 3) << Path;
+  }
+  EXPECT_EQ(FileDialogs().size(), 4u);
+  EXPECT_TRUE(Dialogs.MessageBoxes().empty());
+  EXPECT_FALSE(NotFiles.Pipe.Unblocked()) << "Open waited for a writer";
 }
 
 TEST_F(DocumentCommandTest, ACancelledDialogEndsTheCommand) {
@@ -282,6 +313,23 @@ TEST_F(CommandLineTest, ARefusedDesignKeepsTheDefaultAndSaysWhyInOneLine) {
     EXPECT_EQ(std::count(Line.begin(), Line.end(), '\n'), 1) << Line;
   }
   EXPECT_TRUE(Dialogs.Calls.empty());
+}
+
+TEST_F(CommandLineTest, APipeAFolderOrADeviceAtStartIsRefusedAtOnceInOneLine) {
+  TNotFiles NotFiles(Dir);
+  ASSERT_TRUE(NotFiles.Pipe.Made);
+  const std::string Kinds[] = {"a named pipe", "a folder", "a device"};
+  for (std::size_t I = 0; I < std::size(Kinds); ++I) {
+    const std::string Bad = NotFiles.Paths()[I];
+    Err.str("");
+    EXPECT_FALSE(Start({Bad}).has_value());
+    EXPECT_EQ(Err.str(),
+              "vorlantix: '" + Bad + "': cannot open: " + Kinds[I] + ", not a regular file\n");
+    EXPECT_TRUE(Main->FileName.empty());
+    EXPECT_EQ(Main->Waves[0]->Find(2)->Y, 27);
+  }
+  EXPECT_TRUE(Dialogs.Calls.empty());
+  EXPECT_FALSE(NotFiles.Pipe.Unblocked()) << "start-up waited for a writer";
 }
 
 TEST_F(CommandLineTest, HelpAndWrongUsageEndBeforeTheWindowShows) {

@@ -1,3 +1,6 @@
+#include <optional>
+#include <ostream>
+
 #include "AppFixture.h"
 #include "ScriptedDesktop.h"
 
@@ -85,5 +88,77 @@ TEST_F(HiDpiTest, NoticesKeepTheDesktopsTextSizeAndGrowAroundIt) {
   EXPECT_EQ(About->Image1->pixmap().size(), QSize(64, 64));
   EXPECT_EQ(Notice1->Button1->geometry(), QRect(544, 240, 130, 40));
 }
+
+// The three dialogs as a desktop of the given dots per inch builds them,
+// where Qt does not scale.
+struct TDialogs {
+  explicit TDialogs(double Dpi) : Desktop(Dpi) {}
+  std::vector<std::pair<TForm*, TImage*>> Icons() {
+    return {{&About, About.Image1}, {&Notice1, Notice1.Image1}, {&Notice2, Notice2.Image1}};
+  }
+  TScriptedDesktop Desktop;
+  TSeamScope<TDesktopService> Scope{Desktop};
+  TAboutForm About;
+  TMessage01Form Notice1;
+  TMessage02Form Notice2;
+};
+
+// What the dialog shows within the icon's control.
+QImage IconArea(TForm& Form, const TImage& Icon) {
+  return Form.grab().toImage().convertToFormat(QImage::Format_RGB32).copy(Icon.geometry());
+}
+
+// Where Part lies whole within Whole, if it does.
+std::optional<QPoint> Find(const QImage& Whole, const QImage& Part) {
+  for (int Y = 0; Y + Part.height() <= Whole.height(); ++Y) {
+    for (int X = 0; X + Part.width() <= Whole.width(); ++X) {
+      if (Whole.copy(QRect(QPoint(X, Y), Part.size())) == Part) return QPoint(X, Y);
+    }
+  }
+  return std::nullopt;
+}
+
+struct TIconCase {
+  double Scale;
+  int Whole;
+};
+
+void PrintTo(const TIconCase& C, std::ostream* Out) {
+  *Out << C.Scale << " x";
+}
+
+class IconScaleTest : public ::testing::TestWithParam<TIconCase> {};
+
+// An icon is pixel art: at the nearest whole enlargement, every pixel a
+// block, all of it inside its control, centred where the layout puts it,
+// inside its dialog and clear of the text and the button.
+TEST_P(IconScaleTest, EachDialogShowsItsWholeIconAtTheNearestWholeEnlargement) {
+  const TIconCase& C = GetParam();
+  TDialogs Plain(96);
+  TDialogs Scaled(96 * C.Scale);
+  for (std::size_t I = 0; I < 3; ++I) {
+    auto [PlainForm, PlainIcon] = Plain.Icons()[I];
+    auto [Form, Icon] = Scaled.Icons()[I];
+    const std::string Name = Form->objectName().toStdString();
+    const QImage Small = IconArea(*PlainForm, *PlainIcon);
+    ASSERT_EQ(Small.size(), QSize(32, 32)) << Name;
+    const QImage Big = Enlarged(Small, C.Whole);
+    const std::optional<QPoint> At = Find(IconArea(*Form, *Icon), Big);
+    ASSERT_TRUE(At) << Name << ": the control of " << Icon->width() << " x " << Icon->height()
+                    << " does not show the whole icon of " << Big.width() << " x " << Big.height();
+    const QRectF Shown(QPointF(Icon->pos() + *At), QSizeF(Big.size()));
+    const QPointF Laid = QRectF(PlainIcon->geometry()).center() * C.Scale;
+    EXPECT_LE((Shown.center() - Laid).manhattanLength(), 1.0) << Name;
+    EXPECT_TRUE(QRectF(Form->rect()).contains(Shown)) << Name;
+    for (const QWidget* Other : Form->findChildren<QWidget*>()) {
+      if (Other == Icon) continue;
+      EXPECT_FALSE(Shown.intersects(QRectF(Other->geometry()))) << Name;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(TextScales, IconScaleTest,
+                         ::testing::Values(TIconCase{1.25, 1}, TIconCase{1.5, 2},
+                                           TIconCase{1.75, 2}, TIconCase{2, 2}, TIconCase{2.5, 3}));
 
 }  // namespace

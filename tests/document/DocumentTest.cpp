@@ -7,6 +7,7 @@
 #include "Document.h"
 #include "ListCheck.h"
 #include "TempDir.h"
+#include "UnwrittenPipe.h"
 #include "Wav.h"
 
 namespace {
@@ -190,6 +191,33 @@ TEST_F(Documents, RefusalsLeaveTheDesign) {
   EXPECT_EQ(ReadDocument("", Wave0, Wave1), TReadOutcome::CannotOpen);
   EXPECT_NE(ReadDocument(Dir.string(), Wave0, Wave1), TReadOutcome::Accepted);
   ExpectUnchanged(before0, before1);
+}
+
+// Only a regular file is read: a pipe no one writes to, a folder and a device
+// are refused at once as unopenable, and a link reaches the file it names.
+TEST_F(Documents, WhatIsNotARegularFileIsRefusedWithoutWaiting) {
+  const TNodeList* before0 = Wave0.get();
+  const TNodeList* before1 = Wave1.get();
+  TUnwrittenPipe pipe(Path("pipe.vlx"));
+  ASSERT_TRUE(pipe.Made);
+  fs::create_directory(Dir / "folder.vlx");
+  const struct {
+    std::string Path;
+    std::string Kind;
+  } cases[] = {
+      {pipe.Path, "a named pipe"}, {Path("folder.vlx"), "a folder"}, {"/dev/zero", "a device"}};
+  for (const auto& c : cases) {
+    std::string reason;
+    EXPECT_EQ(ReadDocument(c.Path, Wave0, Wave1, &reason), TReadOutcome::CannotOpen) << c.Path;
+    EXPECT_EQ(reason, "cannot open: " + c.Kind + ", not a regular file");
+    ExpectUnchanged(before0, before1);
+  }
+  EXPECT_FALSE(pipe.Unblocked()) << "the read waited for a writer";
+
+  WriteBytes(Path("d.vlx"), Document(kFour));
+  fs::create_symlink("d.vlx", Dir / "link.vlx");
+  EXPECT_EQ(ReadDocument(Path("link.vlx"), Wave0, Wave1), TReadOutcome::Accepted);
+  EXPECT_EQ(Xs(*Wave0), (std::vector<double>{0, 100.25, 40, 300}));
 }
 
 TEST_F(Documents, LargestCountLoadsQuickly) {

@@ -9,7 +9,9 @@
 
 #include "Application.h"
 #include "Controls.h"
+#include "Forms.h"
 #include "PointerDriver.h"
+#include "ScriptedDesktop.h"
 #include "ScriptedDialogs.h"
 
 namespace {
@@ -236,6 +238,41 @@ TEST_F(ControlTest, ParentBackgroundAndOpacity) {
   EXPECT_FALSE(Control.Opaque());
   Control.SetOpaque(true);
   EXPECT_TRUE(Control.testAttribute(Qt::WA_OpaquePaintEvent));
+}
+
+// Qt skips the background under an opaque control; enlarged, a control's
+// blocks need not reach the edge of its logical area, so a window moved from
+// a 1:1 screen to a scaled one must stop skipping it, and start again when
+// moved back.
+TEST(ScaleChange, AnOpaqueControlDecidesAgainWhetherItCoversItsArea) {
+  TScriptedDesktop Desktop(96);
+  TSeamScope<TDesktopService> Scope(Desktop);
+  TForm Form;
+  Form.SetPixelArt();
+  Form.SetClientSize(60, 40);
+  TRecorder Opaque(&Form);
+  TRecorder Clear(&Form);
+  Opaque.SetBounds(5, 5, 20, 10);
+  Opaque.SetOpaque(true);
+  Clear.SetBounds(30, 5, 20, 10);
+  Form.show();
+  const auto MoveToScreenOf = [&](double Dpi) {
+    Desktop.Dpi = Dpi;
+    QEvent Moved(QEvent::ScreenChangeInternal);
+    QApplication::sendEvent(&Form, &Moved);
+  };
+  ASSERT_TRUE(Opaque.testAttribute(Qt::WA_OpaquePaintEvent));
+
+  MoveToScreenOf(144);
+  ASSERT_EQ(Form.size(), QSize(120, 80)) << "the form follows the new scale";
+  EXPECT_FALSE(Opaque.testAttribute(Qt::WA_OpaquePaintEvent));
+  EXPECT_TRUE(Opaque.Opaque());
+  EXPECT_FALSE(Clear.testAttribute(Qt::WA_OpaquePaintEvent));
+
+  MoveToScreenOf(96);
+  ASSERT_EQ(Form.size(), QSize(60, 40));
+  EXPECT_TRUE(Opaque.testAttribute(Qt::WA_OpaquePaintEvent));
+  EXPECT_FALSE(Clear.testAttribute(Qt::WA_OpaquePaintEvent));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "Render.h"
 #include "SurgeWavetable.h"
 #include "TempDir.h"
+#include "UnwrittenPipe.h"
 #include "Wav.h"
 #include "WavetableWav.h"
 
@@ -103,6 +104,21 @@ TEST_F(RenderCli, BadInputLeavesOutputUnchanged) {
   std::sort(entries.begin(), entries.end());
   EXPECT_EQ(entries, (std::vector<std::string>{"damaged.vlx", "good.vlx", "newer.vlx",
                                                "not-a-design.wav", "out.wav"}));
+}
+
+TEST_F(RenderCli, WhatIsNotARegularFileIsRefusedAtOnceWithNoOutput) {
+  TUnwrittenPipe pipe(Path("pipe.vlx"));
+  ASSERT_TRUE(pipe.Made);
+  std::filesystem::create_directory(Path("folder.vlx"));
+  for (const std::string& design : {pipe.Path, Path("folder.vlx"), std::string("/dev/zero")}) {
+    EXPECT_EQ(Run({design, Path("out.wav")}), 1) << design;
+    ExpectOneLineNaming(design);
+    EXPECT_NE(Err.str().find("not a regular file"), std::string::npos) << Err.str();
+  }
+  EXPECT_FALSE(pipe.Unblocked()) << "the renderer waited for a writer";
+  auto entries = Entries();
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"folder.vlx", "pipe.vlx"}));
 }
 
 // A design whose waves differ in every way the morph interpolates.
