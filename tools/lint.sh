@@ -12,6 +12,16 @@ mapfile -d '' cxx < <(find src tests tools bench fuzz examples -type f \
 if ! clang-format --dry-run -Werror "${cxx[@]}"; then
   status=1
 fi
+# clang-format 14 (Debian 12) and 19 (Debian 13) lay these forms out
+# differently, so whichever is installed, the other would fail the tree:
+# `struct T Name {};`, a named pointer-to-member declarator, an unnamed
+# struct with its variables on one line (see .clang-format for what to write
+# instead).
+if grep -nE '^\s*(const )?struct [A-Za-z_][A-Za-z0-9_]* [A-Za-z_][A-Za-z0-9_]* ?\{\};|[A-Za-z_]::\* ?[A-Za-z_]|struct \{[^}]*\} [A-Za-z_]' \
+  "${cxx[@]}"; then
+  echo "lint: the lines above read differently to clang-format 14 and 19" >&2
+  status=1
+fi
 
 # Scripts are known by their extension or, like .ci/run, by their first line.
 scripts=()

@@ -78,7 +78,7 @@ std::FILE* OpenRegularFile(const std::string& path, std::string* reason) {
     if (reason) *reason = text;
     return nullptr;
   };
-  struct stat info {};
+  struct stat info = {};
   if (::stat(path.c_str(), &info) != 0) return fail(CannotOpen(errno));
   if (!S_ISREG(info.st_mode)) return fail(NotAFile(info.st_mode));
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
