@@ -46,6 +46,9 @@ keep_log() {
 }
 trap keep_log EXIT
 cp "$SOURCE_DIR/tests/e2e/valgrind.supp" "$WORK/valgrind.supp"
+# One log per process (the session starts the program several times), joined
+# into LOG afterwards.
+mkdir "$WORK/logs"
 LOG="$WORK/memcheck.log"
 
 # Qt forks a helper that looks for a session bus; its copy of our heap is not
@@ -53,12 +56,13 @@ LOG="$WORK/memcheck.log"
 WRAPPER="valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite,possible"
 WRAPPER+=" --errors-for-leak-kinds=definite --error-exitcode=$ERROR_EXIT"
 WRAPPER+=" --child-silent-after-fork=yes --num-callers=40 --fullpath-after="
-WRAPPER+=" --suppressions=$WORK/valgrind.supp --log-file=$LOG"
+WRAPPER+=" --suppressions=$WORK/valgrind.supp --log-file=$WORK/logs/memcheck.%p.log"
 
 # Generous limits: memcheck slows the program down many times over.
 VLX_E2E_WRAPPER="$WRAPPER" VLX_E2E_TIMEOUT="${VLX_E2E_TIMEOUT:-900}" VLX_E2E_WAIT="${VLX_E2E_WAIT:-180}" \
   bash "$SOURCE_DIR/tools/e2e.sh" "$BUILD_DIR"
 session=$?
+cat "$WORK"/logs/memcheck.*.log >"$LOG" 2>/dev/null
 
 echo
 echo "== memcheck =="
@@ -68,6 +72,7 @@ if [ ! -s "$LOG" ]; then
 fi
 grep -E '== +(ERROR SUMMARY|definitely lost|indirectly lost|possibly lost|still reachable|suppressed):' "$LOG" |
   sed 's/^==[0-9]*== */  /'
+echo "  ($(grep -c "ERROR SUMMARY:" "$LOG") runs of the program)"
 
 # Each loss record: its title line, then "at"/"by" frames up to a blank line.
 # A record is ours when the first frame past the allocator functions lies in
@@ -122,9 +127,15 @@ awk -v src="$SOURCE_DIR/src/" -v build="$BUILD_DIR/" '
 ' "$LOG"
 ours=$?
 
-errors=$(sed -n 's/^==[0-9]*== ERROR SUMMARY: \([0-9]*\) errors.*/\1/p' "$LOG" | tail -n1)
-# Errors other than leaks come first in the log, between its header and the heap summary.
-others=$(sed -n '/HEAP SUMMARY/q;p' "$LOG" | sed 's/^==[0-9]*== */  /' |
+# Every process that ended wrote its own summary.
+runs=$(grep -c 'ERROR SUMMARY:' "$LOG")
+errors=$(sed -n 's/^==[0-9]*== ERROR SUMMARY: \([0-9]*\) errors.*/\1/p' "$LOG" |
+  awk '{ n += $1 } END { print n + 0 }')
+[ "$runs" -gt 0 ] || errors=""
+# Errors other than leaks come first in each log, between its header and the
+# heap summary.
+others=$(for one in "$WORK"/logs/memcheck.*.log; do sed -n '/HEAP SUMMARY/q;p' "$one"; done |
+  sed 's/^==[0-9]*== */  /' |
   grep -v -E '^ *$|^  (Memcheck,|Copyright|Using Valgrind|Command:|Parent PID:)')
 if [ -n "$others" ]; then
   echo
