@@ -48,9 +48,10 @@ struct TSound {
   double Gain = 1;              // below 1 when the sound was scaled down to fit
 };
 
-// The morph from wave0 to wave1 spread over the spec's length at its pitch,
-// each period rendered as the wavetable renders it and the whole resampled
-// to the spec's rate with libsoxr, band-limited to half that rate. Where the
+// The morph from wave0 to wave1 spread over the length asked for at its
+// pitch, each period rendered as the wavetable renders it and the whole
+// resampled to the rate asked for with libsoxr, band-limited to half that
+// rate. Where the
 // band-limited curve would pass full scale, every sample is scaled down by the
 // same gain. spec must satisfy IsSoundSpec; throws std::runtime_error when
 // the resampler fails.
