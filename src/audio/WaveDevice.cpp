@@ -44,6 +44,7 @@ struct TAlsaWaveDevice::TStream : TWaveOutHandle {
   std::uint64_t FramesQueued = 0;   // handed over by waveOutWrite since the last reset
   std::deque<TEntry> Queue;         // sent and not yet done, oldest first
   bool Broken = false;              // ALSA failed beyond recovery
+  std::chrono::steady_clock::time_point LastLook;
 
   ~TStream() override {
     if (Pcm) snd_pcm_close(Pcm);
@@ -101,14 +102,31 @@ struct TAlsaWaveDevice::TStream : TWaveOutHandle {
     return Queued >= FramesWritten ? 0 : FramesWritten - Queued;
   }
 
-  void Update() {
+  // Frames ALSA would take now; none once broken or after an underrun.
+  std::uint64_t Room() {
+    if (Broken) return 0;
+    const snd_pcm_sframes_t Avail = snd_pcm_avail(Pcm);
+    return Avail > 0 ? static_cast<std::uint64_t>(Avail) : 0;
+  }
+
+  // A buffer is done once it has been played through, or, sooner, once ALSA
+  // holds all of it and has room for another buffer as large: the writer then
+  // refills while ALSA's whole buffer is still queued, not one buffer of it,
+  // so it may be kept from running for that long before the sound runs dry.
+  // A writer reads the done flags before every sample; ALSA is asked for them
+  // at most once a millisecond, and at once after a hand-over or with `Now`.
+  void Update(bool Now = false) {
+    const auto Time = std::chrono::steady_clock::now();
+    if (!Now && Time - LastLook < std::chrono::milliseconds(1)) return;
+    LastLook = Time;
     Pump();
     if (Queue.empty()) return;
     const std::uint64_t Played = Broken ? FramesQueued : FramesPlayed();
+    const std::uint64_t Free = Room();
     while (!Queue.empty()) {
       TEntry& E = Queue.front();
       const bool Written = Broken || E.Offset >= E.Bytes.size();
-      if (!Written || E.EndFrame > Played) break;
+      if (!Written || (E.EndFrame > Played && Free < E.Bytes.size() / FrameBytes)) break;
       E.Header->dwFlags = (E.Header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
       Queue.pop_front();
     }
@@ -167,8 +185,12 @@ MMRESULT TAlsaWaveDevice::waveOutOpen(HWAVEOUT* Device, unsigned DeviceId,
   snd_pcm_hw_params_t* Hw;
   snd_pcm_hw_params_alloca(&Hw);
   unsigned Rate = Format->nSamplesPerSec;
-  // At least two buffers' worth of room at the stream's usual 8192-byte buffers,
-  // and periods short enough for waiting to be fine-grained.
+  // Room for four of the stream's usual 8192-byte buffers, about half a
+  // second. The period sets the sound server's cycle: PipeWire runs at the
+  // shortest period a client asks for, rounded down to a power of two (512
+  // samples here, 17 ms). A longer cycle would ride out a longer stall of the
+  // server, but what the server already holds when a release drops the rest
+  // lasts a cycle or two: at 1024 samples a release takes up to 70 ms.
   snd_pcm_uframes_t BufferFrames = std::max<snd_pcm_uframes_t>(16384, Rate / 2);
   snd_pcm_uframes_t PeriodFrames = std::max<snd_pcm_uframes_t>(256, Rate / 50);
   if (snd_pcm_hw_params_any(Pcm, Hw) < 0 || snd_pcm_hw_params_set_rate_resample(Pcm, Hw, 1) < 0 ||
@@ -184,9 +206,8 @@ MMRESULT TAlsaWaveDevice::waveOutOpen(HWAVEOUT* Device, unsigned DeviceId,
   snd_pcm_hw_params_get_buffer_size(Hw, &BufferFrames);
   snd_pcm_hw_params_get_period_size(Hw, &PeriodFrames, nullptr);
 
-  // Start with the first frame: the stream never has more than two buffers
-  // queued, which may be less than the ALSA buffer, so waiting for a full
-  // buffer would never start at all.
+  // Start with the first frame: a short press hands over less than ALSA's
+  // buffer holds, so waiting for a full buffer might never start at all.
   snd_pcm_sw_params_t* Sw;
   snd_pcm_sw_params_alloca(&Sw);
   if (snd_pcm_sw_params_current(Pcm, Sw) < 0 ||
@@ -230,6 +251,7 @@ MMRESULT TAlsaWaveDevice::waveOutWrite(HWAVEOUT Device, WAVEHDR* Header, unsigne
   Header->dwFlags = (Header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
   S->Queue.push_back(std::move(E));
   S->Pump();
+  S->LastLook = {};
   if (S->Broken) {
     S->Queue.pop_back();
     S->FramesQueued -= Frames;
@@ -244,7 +266,7 @@ MMRESULT TAlsaWaveDevice::waveOutUnprepareHeader(HWAVEOUT Device, WAVEHDR* Heade
   if (!S) return MMSYSERR_INVALHANDLE;
   if (!Header || Size != sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
   if (S->Contains(Header)) {
-    S->Update();
+    S->Update(true);
     if (S->Contains(Header)) return WAVERR_STILLPLAYING;
   }
   Header->dwFlags &= ~(WHDR_PREPARED | WHDR_INQUEUE);
@@ -289,7 +311,7 @@ void TAlsaWaveDevice::Wait(HWAVEOUT Device, int Milliseconds) {
     return;
   }
   const std::size_t Before = S->Queue.size();
-  S->Update();
+  S->Update(true);
   if (S->Queue.size() < Before || S->Queue.empty()) return;  // a buffer is done already
   if (S->HasPending() && !S->Broken) {
     const int R = snd_pcm_wait(S->Pcm, Milliseconds);
@@ -301,11 +323,14 @@ void TAlsaWaveDevice::Wait(HWAVEOUT Device, int Milliseconds) {
     SleepMicroseconds(Limit);
     return;
   }
-  // Everything is with ALSA: sleep until the oldest buffer should have been
-  // played through, but no longer than asked.
+  // Everything is with ALSA: sleep until the oldest buffer should be done,
+  // played through or with room behind it, but no longer than asked.
+  const TStream::TEntry& Oldest = S->Queue.front();
   const std::uint64_t Played = S->FramesPlayed();
-  const std::uint64_t End = S->Queue.front().EndFrame;
-  const std::uint64_t Left = End > Played ? End - Played : 0;
+  const std::uint64_t Frames = Oldest.Bytes.size() / S->FrameBytes;
+  const std::uint64_t Free = S->Room();
+  const std::uint64_t Left = std::min(Oldest.EndFrame > Played ? Oldest.EndFrame - Played : 0,
+                                      Frames > Free ? Frames - Free : 0);
   const long Expected = static_cast<long>(Left * 1000000ULL / S->Rate) + 500;
   SleepMicroseconds(std::min(Limit, Expected));
 }

@@ -82,7 +82,8 @@ TWaveDeviceService& WaveDevice();
 
 // The real device: an ALSA PCM, "default" unless told otherwise. Buffers are
 // copied when sent, pushed to ALSA as far as it takes them without blocking,
-// and counted done once ALSA reports every frame up to their end as played.
+// and counted done once ALSA reports every frame up to their end as played,
+// or sooner, once ALSA holds all of a buffer and has room for one more.
 class TAlsaWaveDevice : public TWaveDeviceService {
  public:
   explicit TAlsaWaveDevice(std::string PcmName = "default");
