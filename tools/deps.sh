@@ -2,6 +2,7 @@
 # Installs the Debian packages (Debian 13 or 12) that one kind of work needs:
 #   tools/deps.sh run    building and running the program
 #   tools/deps.sh test   that, and everything the test command runs
+#   tools/deps.sh measure  what tools/sound-measure.py needs beyond a build
 # Runs apt-get as root, or through sudo; does nothing when all are present.
 # It never removes or replaces an installed package: where a package would
 # displace one the machine has (pipewire-alsa conflicts with pulseaudio), it is
@@ -26,6 +27,18 @@ TEST=(
   groff-base hicolor-icon-theme gtk-update-icon-cache lintian appstream tumbler
 )
 
+# The sound measurement: both PipeWire routes, a real PulseAudio daemon
+# (unpacked, never installed: it conflicts with pipewire-alsa), load, and
+# the program driven under Xvfb.
+MEASURE=(
+  "${SOUND[@]}" pipewire-pulse libasound2-plugins pulseaudio-utils
+  libtdb1 libwrap0 stress-ng procps xvfb xdotool libx11-6 libxtst6 python3
+)
+# Debian 13 renamed ORC's library for 64-bit time.
+orc_library() {
+  if apt-cache show liborc-0.4-0t64 >/dev/null 2>&1; then echo liborc-0.4-0t64; else echo liborc-0.4-0; fi
+}
+
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
 case "${1:-}" in
@@ -39,8 +52,16 @@ case "${1:-}" in
       wanted+=("${SOUND_ROUTE[@]}")
     fi
     ;;
+  measure)
+    wanted=("${MEASURE[@]}" "$(orc_library)")
+    if installed pulseaudio && ! installed pipewire-alsa; then
+      echo "deps.sh: pulseaudio is installed; the PipeWire routes cannot be measured here" >&2
+      exit 1
+    fi
+    wanted+=("${SOUND_ROUTE[@]}")
+    ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|measure" >&2
     exit 2
     ;;
 esac
