@@ -7,8 +7,8 @@ with aplay playing the same samples on the same route as the control.
 For each route (a private PipeWire reached through its ALSA plug-in; the same
 PipeWire served to libasound2-plugins' pulse plug-in by pipewire-pulse; a real
 PulseAudio daemon, unpacked, never installed) it starts the sound server with
-a sink at 29,761 Hz that is recorded (on PipeWire a sink that writes what it
-plays into a pipe, on PulseAudio a null sink and its monitor), starts
+a sink at 29,761 Hz that writes what it plays into a pipe, which is
+recorded, starts
 BUILD_DIR/bin/vorlantix on a private Xvfb and presses its buttons through
 XTest:
 
@@ -246,14 +246,23 @@ class PipeWire(Server):
 
 class PulseAudio(Server):
     """A real PulseAudio daemon, unpacked from Debian's package (installing it
-    would remove pipewire-alsa), with a null sink "out" at the stream's rate,
-    recorded from its monitor."""
+    would remove pipewire-alsa), with a sink "out" at the stream's rate that
+    writes what it plays into a pipe, paced by the system clock as a sound
+    card would pace it.
 
-    continuous = True  # the null sink runs, and is recorded, all the time
+    Not a null sink recorded from its monitor: PulseAudio rewinds a sink to
+    play a new stream at once, and a monitor that has already handed the
+    rewound silence to its recorder drops as many of the new stream's first
+    samples instead (seen: 6 to 270 samples of every morph, for aplay and the
+    program alike, where this sink records all 11,399)."""
 
-    def __init__(self, work, route, unpacked):
+    continuous = True  # the sink runs, and is recorded, all the time
+
+    def __init__(self, work, route, unpacked, idle=False):
         super().__init__(work, route)
         self.unpacked = unpacked
+        self.idle = idle
+        self.pipe = os.path.join(self.dir, "sink.fifo")
 
     def start(self):
         root = self.unpacked
@@ -267,18 +276,26 @@ class PulseAudio(Server):
             [os.path.join(root, "usr/bin/pulseaudio"), "-n", "--daemonize=no",
              "--exit-idle-time=-1", "--dl-search-path=" + modules[0], "--use-pid-file=no",
              "--load=module-native-protocol-unix",
-             f"--load=module-null-sink sink_name=out rate={RATE} format=s16le channels=1",
-             "--load=module-always-sink"],
+             f"--load=module-pipe-sink sink_name=out file={self.pipe} rate={RATE}"
+             " format=s16le channels=1 use_system_clock_for_timing=yes",
+             "--load=module-always-sink",
+             # A desktop's configuration suspends an idle sink after 5 s.
+             *(["--load=module-suspend-on-idle timeout=1"] if self.idle else [])],
             "pulseaudio", "pulse/native",
         )
+        # PulseAudio runs a sound card's thread with real-time priority; its
+        # pipe sink does not ask for it, so it gets what a card's would.
+        for task in os.listdir(f"/proc/{self.server.pid}/task"):
+            with open(f"/proc/{self.server.pid}/task/{task}/comm") as comm:
+                if comm.read().strip() == "pipe-sink":
+                    subprocess.run(["chrt", "-r", "-p", "5", task], check=True,
+                                   stdout=subprocess.DEVNULL)
         # The clients must not pick up the unpacked libraries.
         del self.env["LD_LIBRARY_PATH"]
         self.alsa_default_pulse()
 
     def recorder(self, path):
-        # Without a short latency parec keeps about 2 s to itself, lost at its end.
-        return ["sh", "-c", f"exec parec -d out.monitor --format=s16le --rate={RATE} "
-                f"--channels=1 --raw --latency-msec=10 > '{path}'"]
+        return ["sh", "-c", f"exec cat '{self.pipe}' > '{path}'"]
 
     def priority(self):
         return thread_classes(self.server.pid)
@@ -681,8 +698,9 @@ class Aplay:
 class Session:
     """Turns of the program and of aplay on one route, recorded throughout."""
 
-    def __init__(self, route, server, program, aplay, recorder, profiler=None):
+    def __init__(self, route, server, program, aplay, recorder, profiler=None, idle=0.0):
         self.route = route
+        self.idle = idle
         self.profiler = profiler
         self.server = server
         self.players = {"program": program, "aplay": aplay}
@@ -690,6 +708,7 @@ class Session:
         self.turns = []
 
     def turn(self, who, kind, button, seconds, busy=False):
+        time.sleep(self.idle)
         player = self.players[who]
         stress = None
         if busy:
@@ -813,7 +832,8 @@ def table(turns, routes):
 
 def measure_route(route, args, desktop, work, period, morph):
     if route == "pulseaudio":
-        server = PulseAudio(work, route, unpack_pulseaudio(os.path.join(args.cache, "pulseaudio")))
+        server = PulseAudio(work, route, unpack_pulseaudio(os.path.join(args.cache, "pulseaudio")),
+                            idle=args.pulseaudio_idle)
     else:
         server = PipeWire(work, route, pulse=route == "pulse")
     program = None
@@ -833,7 +853,8 @@ def measure_route(route, args, desktop, work, period, morph):
         program = Program(desktop, server, os.path.join(args.build, "bin", "vorlantix"))
         if args.profile and route != "pulseaudio":
             profiler = Profiler(server, recorder)
-        session = Session(route, server, program, aplay, recorder, profiler)
+        idle = 4.0 if route == "pulseaudio" and args.pulseaudio_idle else 0.0
+        session = Session(route, server, program, aplay, recorder, profiler, idle)
         time.sleep(3)
         session.turn("program", "first", PLAY0, 1.0)
         time.sleep(3)
@@ -877,6 +898,9 @@ def main():
     parser.add_argument("--holds", type=int, default=10, help="long holds on the PipeWire routes")
     parser.add_argument("--pulseaudio-holds", type=int, default=3)
     parser.add_argument("--hold-seconds", type=float, default=60)
+    parser.add_argument("--pulseaudio-idle", action="store_true",
+                        help="on PulseAudio, suspend the idle sink after 1 s and start every"
+                        " turn from a suspended sink, as a desktop's after 5 s")
     parser.add_argument("--profile", action="store_true",
                         help="on the PipeWire routes, name the node that was late where"
                         " silence was heard (pw-profiler)")
