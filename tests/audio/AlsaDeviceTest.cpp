@@ -20,6 +20,7 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -510,18 +511,28 @@ TEST(AlsaWaveDevice, HeldPeriodReachesTheSoundServerSampleForSample) {
   RecordProperty("FirstSampleHeard", static_cast<int>(Offset));
 }
 
+// A private PipeWire sink as ALSA's "default", and dialogs that are only
+// counted, for the tests that hold a button on the real device.
+class AlsaWaveDeviceOnPipeWire : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string Why;
+    if (!Sink.Start(Why)) GTEST_SKIP() << Why;
+    ProcessEnv = std::make_unique<TEnvScope>(Sink.Env);
+  }
+
+  TPipeWireSink Sink;
+  std::unique_ptr<TEnvScope> ProcessEnv;
+  TScriptedDialogs Boxes;
+  TSeamScope<TDialogService> DialogScope{Boxes};
+  const std::vector<double> Period = TestPeriod();
+};
+
 // The writer may be kept from running for as long as ALSA's whole buffer
 // lasts, not just one of the stream's: every buffer counts done as soon as
 // ALSA holds it and has room for one more, so the stream hands over enough to
 // fill ALSA's buffer before it first has to wait.
-TEST(AlsaWaveDevice, HoldFillsAlsasWholeBufferBeforeWaiting) {
-  TPipeWireSink Sink;
-  std::string Why;
-  if (!Sink.Start(Why)) GTEST_SKIP() << Why;
-  TEnvScope ProcessEnv(Sink.Env);
-  TScriptedDialogs Boxes;
-  TSeamScope<TDialogService> DialogScope(Boxes);
-  const std::vector<double> Period = TestPeriod();
+TEST_F(AlsaWaveDeviceOnPipeWire, HoldFillsAlsasWholeBufferBeforeWaiting) {
   TCountingDevice Counting(WaveDevice());
   THoldPointerState Hold([&Counting] { return Counting.Waits > 0; }, 5.0);
   {
@@ -542,14 +553,7 @@ TEST(AlsaWaveDevice, HoldFillsAlsasWholeBufferBeforeWaiting) {
 
 // Processor time of a 3-second hold on the real device; not part of the normal
 // run. Run with --gtest_also_run_disabled_tests --gtest_filter='*ProcessorTime*'.
-TEST(AlsaWaveDevice, DISABLED_ProcessorTimeOfAThreeSecondHold) {
-  TPipeWireSink Sink;
-  std::string Why;
-  if (!Sink.Start(Why)) GTEST_SKIP() << Why;
-  TEnvScope ProcessEnv(Sink.Env);
-  TScriptedDialogs Boxes;
-  TSeamScope<TDialogService> DialogScope(Boxes);
-  const std::vector<double> Period = TestPeriod();
+TEST_F(AlsaWaveDeviceOnPipeWire, DISABLED_ProcessorTimeOfAThreeSecondHold) {
   THoldPointerState Hold([] { return false; }, 3.0);
   TSeamScope<TPointerStateService> PointerScope(Hold);
   TCountingDevice Counting(WaveDevice());
