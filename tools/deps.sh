@@ -21,7 +21,7 @@ TEST=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev
   clang-format shellcheck
   xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick
-  "${SOUND[@]}" sox python3
+  "${SOUND[@]}" sox python3 python3-pytest
   clang libclang-rt-dev llvm valgrind
   dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin
   groff-base hicolor-icon-theme gtk-update-icon-cache lintian appstream tumbler
