@@ -156,6 +156,7 @@ bool Reported(TWriteOutcome Outcome, const std::string& Path) {
       return true;
     case TWriteOutcome::CannotCreate:
     case TWriteOutcome::WriteFailed:
+    case TWriteOutcome::LeftIncomplete:
       ShowFileMessage(CannotCreateMessage(Path));
       return false;
   }

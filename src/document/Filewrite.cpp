@@ -24,11 +24,24 @@ class TRealTempFileOpener : public TTempFileOpener {
   std::FILE* Open(const std::string& path) override { return std::fopen(path.c_str(), "wbx"); }
 };
 
+class TRealDescriptorIo : public TDescriptorIo {
+ public:
+  ssize_t Write(int fd, const void* data, std::size_t size) override {
+    return ::write(fd, data, size);
+  }
+  int Truncate(int fd, off_t length) override { return ::ftruncate(fd, length); }
+};
+
 }  // namespace
 
 TTempFileOpener& TempFileOpener() {
   static TRealTempFileOpener Real;
   return TTempFileOpener::Installed ? *TTempFileOpener::Installed : Real;
+}
+
+TDescriptorIo& DescriptorIo() {
+  static TRealDescriptorIo Real;
+  return TDescriptorIo::Installed ? *TDescriptorIo::Installed : Real;
 }
 
 int WriteByte(std::int32_t value, std::FILE* file) {
@@ -129,26 +142,39 @@ TWriteOutcome WriteWholeFile(const std::string& path, const std::vector<unsigned
   return file.Commit() ? TWriteOutcome::Written : TWriteOutcome::WriteFailed;
 }
 
-TWriteOutcome WriteFileInPlace(const std::string& path, const std::vector<unsigned char>& bytes) {
+TWriteOutcome WriteFileInPlaceIfEmpty(const std::string& path,
+                                      const std::vector<unsigned char>& bytes) {
   if (path.empty()) return TWriteOutcome::CannotCreate;
   // Non-blocking, so a named pipe without a reader fails here instead of
   // hanging; it is refused below with every other file that is not regular.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-  if (fd < 0) return TWriteOutcome::CannotCreate;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? WriteWholeFile(path, bytes) : TWriteOutcome::CannotCreate;
   struct stat status = {};
   if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     ::close(fd);
     return TWriteOutcome::CannotCreate;
   }
-  bool ok = ::ftruncate(fd, 0) == 0;
-  for (std::size_t done = 0; ok && done < bytes.size();) {
-    const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+  if (status.st_size != 0) {
+    ::close(fd);
+    return WriteWholeFile(path, bytes);
+  }
+  TDescriptorIo& io = DescriptorIo();
+  bool ok = true;
+  std::size_t done = 0;
+  while (ok && done < bytes.size()) {
+    errno = 0;
+    const ssize_t written = io.Write(fd, bytes.data() + done, bytes.size() - done);
     if (written > 0) {
       done += static_cast<std::size_t>(written);
-    } else if (written < 0 && errno != EINTR) {
+    } else if (written == 0 || errno != EINTR) {
+      // A write that makes no progress would be asked again forever.
       ok = false;
     }
   }
-  ok = ::close(fd) == 0 && ok;
-  return ok ? TWriteOutcome::Written : TWriteOutcome::WriteFailed;
+  const bool undone = ok || done == 0 || io.Truncate(fd, 0) == 0;
+  const bool closed = ::close(fd) == 0;
+  if (ok && closed) return TWriteOutcome::Written;
+  // A close that fails after every write went through may have lost any part
+  // of them; only a failed write we could undo leaves the file empty again.
+  return !ok && undone ? TWriteOutcome::WriteFailed : TWriteOutcome::LeftIncomplete;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -7,7 +10,10 @@
 
 #include "Seam.h"
 
-enum class TWriteOutcome { Written, CannotCreate, WriteFailed };
+// WriteFailed leaves the target as it was (or absent, as it was);
+// LeftIncomplete only comes from a write into the file itself that failed
+// part way and could not be undone.
+enum class TWriteOutcome { Written, CannotCreate, WriteFailed, LeftIncomplete };
 
 // Little-endian writers; each returns the number of items written (1 on success).
 int WriteByte(std::int32_t value, std::FILE* file);
@@ -67,9 +73,27 @@ class TSafeFile {
 // TSafeFile.
 TWriteOutcome WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes);
 
-// The same bytes written into the regular file at path itself (created when
-// missing, truncated otherwise), for a caller that owns that file and reads it
-// back through a descriptor it holds open, as a file manager's thumbnail
-// service does; a rename would leave that descriptor on the old, empty file.
-// A failed write leaves the file incomplete.
-TWriteOutcome WriteFileInPlace(const std::string& path, const std::vector<unsigned char>& bytes);
+// Writes and truncates the file that WriteFileInPlaceIfEmpty writes into.
+// Tests install a stand-in to make a write fail part way, make no progress,
+// or make the truncation fail.
+class TDescriptorIo {
+ public:
+  virtual ~TDescriptorIo() = default;
+  // As write(2) and ftruncate(2).
+  virtual ssize_t Write(int fd, const void* data, std::size_t size) = 0;
+  virtual int Truncate(int fd, off_t length) = 0;
+
+  static inline TDescriptorIo* Installed = nullptr;
+};
+
+TDescriptorIo& DescriptorIo();
+
+// The same bytes for a caller that may hold the target open and read it back
+// through its descriptor, as a file manager's thumbnail service does with the
+// empty file it creates; a rename would leave that descriptor on the old,
+// empty file. An existing empty regular file is therefore written in place
+// and, should a write fail, emptied again; any other target (missing, or one
+// with content, which is nobody's fresh output) goes through WriteWholeFile,
+// so a failure leaves the previous file whole.
+TWriteOutcome WriteFileInPlaceIfEmpty(const std::string& path,
+                                      const std::vector<unsigned char>& bytes);

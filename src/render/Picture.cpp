@@ -178,5 +178,6 @@ std::vector<unsigned char> EncodePng(const QImage& image) {
 TWriteOutcome WritePng(const std::string& path, const QImage& image, TPngPlace place) {
   const std::vector<unsigned char> bytes = EncodePng(image);
   if (bytes.empty()) return TWriteOutcome::WriteFailed;
-  return place == TPngPlace::InPlace ? WriteFileInPlace(path, bytes) : WriteWholeFile(path, bytes);
+  return place == TPngPlace::InPlaceIfEmpty ? WriteFileInPlaceIfEmpty(path, bytes)
+                                            : WriteWholeFile(path, bytes);
 }

@@ -62,9 +62,10 @@ QImage DrawThumbnail(const TNodeList& wave0, const TNodeList& wave1, int size);
 // The image as PNG bytes; empty when encoding failed.
 std::vector<unsigned char> EncodePng(const QImage& image);
 
-enum class TPngPlace { Beside, InPlace };
+enum class TPngPlace { Beside, InPlaceIfEmpty };
 
 // Encoded first, then written beside the target and renamed into place, or,
-// for a caller that owns the file (a thumbnail service), into it in place.
+// for a caller that may hold an empty file open (a thumbnail service), as
+// WriteFileInPlaceIfEmpty writes it.
 TWriteOutcome WritePng(const std::string& path, const QImage& image,
                        TPngPlace place = TPngPlace::Beside);

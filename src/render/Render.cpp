@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <exception>
+#include <filesystem>
 #include <iomanip>
 #include <memory>
 #include <optional>
@@ -60,8 +61,9 @@ constexpr const char* kHelp =
     "whole, and standard error says by how much.\n"
     "\n"
     "The output is replaced only when the whole file has been written, except\n"
-    "that --thumbnail writes into OUT.png itself: the file manager's thumbnail\n"
-    "service owns that file and reads it back through a descriptor it holds.\n"
+    "that --thumbnail writes into an existing empty OUT.png itself: a file\n"
+    "manager's thumbnail service creates that file and reads it back through a\n"
+    "descriptor it holds. A write into it that fails empties it again.\n"
     "\n"
     "Exit status: 0 written; 1 the design cannot be read or is refused, or the\n"
     "output cannot be written; 2 wrong usage.\n";
@@ -206,10 +208,10 @@ TWriteOutcome Write(const TRequest& request, const TNodeList& wave0, const TNode
     case TMode::Picture:
       return WritePng(request.Output, DrawDesign(wave0, wave1, request.Width, request.Height));
     case TMode::Thumbnail:
-      // The thumbnail service owns the output and reads it through the
-      // descriptor it holds.
+      // A thumbnail service may hold the empty output open and read it
+      // through that descriptor.
       return WritePng(request.Output, DrawThumbnail(wave0, wave1, request.ThumbnailSize),
-                      TPngPlace::InPlace);
+                      TPngPlace::InPlaceIfEmpty);
   }
   return TWriteOutcome::WriteFailed;
 }
@@ -222,6 +224,8 @@ int Render(const TRequest& request, std::ostream& err) {
     err << "vorlantix-render: '" << request.Design << "': " << reason << "\n";
     return 1;
   }
+  std::error_code error;
+  const bool existed = std::filesystem::exists(request.Output, error);
   double gain = 1;
   switch (Write(request, *wave0, *wave1, gain)) {
     case TWriteOutcome::Written:
@@ -235,8 +239,12 @@ int Render(const TRequest& request, std::ostream& err) {
       err << "vorlantix-render: '" << request.Output << "': cannot create the file\n";
       return 1;
     case TWriteOutcome::WriteFailed:
+      err << "vorlantix-render: '" << request.Output << "': writing failed, "
+          << (existed ? "the file is unchanged" : "no file was created") << "\n";
+      return 1;
+    case TWriteOutcome::LeftIncomplete:
       err << "vorlantix-render: '" << request.Output
-          << "': writing failed, the file is unchanged\n";
+          << "': writing failed part way, the file is left incomplete\n";
       return 1;
   }
   return 1;

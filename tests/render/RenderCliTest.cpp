@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <sstream>
@@ -178,23 +182,115 @@ TEST_F(RenderModes, ThumbnailGoesIntoTheFileItsCallerHoldsOpen) {
   ASSERT_EQ(::fstat(held, &status), 0);
   EXPECT_EQ(status.st_mode & 0777, 0600u);
 
-  // A smaller thumbnail over a larger one leaves none of the old bytes.
+  // A file with content is nobody's fresh output: it is replaced whole, and
+  // the descriptor held on it still reads the previous picture.
   EXPECT_EQ(Run({"--thumbnail", "16", Path("d.vlx"), out}), 0) << Err.str();
-  const Bytes second = readHeld();
-  EXPECT_LT(second.size(), first.size());
+  const Bytes second = ReadBytes(out);
   EXPECT_TRUE(image.loadFromData(second.data(), static_cast<int>(second.size()), "PNG"));
   EXPECT_EQ(image.size(), QSize(16, 16));
+  EXPECT_EQ(readHeld(), first);
+  ::close(held);
 
   // A refused design is read before the output is opened.
   Bytes damaged = ReadBytes(Path("d.vlx"));
   damaged.pop_back();
   WriteBytes(Path("damaged.vlx"), damaged);
-  EXPECT_EQ(Run({"--thumbnail", "128", Path("damaged.vlx"), out}), 1);
-  EXPECT_EQ(readHeld(), second);
+  const int empty = ::open(Path("empty.png").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+  ASSERT_GE(empty, 0);
+  ::close(empty);
+  for (const std::string& output : {out, Path("empty.png")}) {
+    const Bytes before = ReadBytes(output);
+    EXPECT_EQ(Run({"--thumbnail", "128", Path("damaged.vlx"), output}), 1);
+    EXPECT_EQ(ReadBytes(output), before);
+  }
+  auto entries = Entries();
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries,
+            (std::vector<std::string>{"d.vlx", "damaged.vlx", "empty.png", "tumbler-Xy12Ab.png"}));
+}
+
+// A disk that fills up part way through: the user's previous thumbnail stays
+// whole, the service's empty file is emptied again, none is left half made,
+// and the one line says which.
+TEST_F(RenderModes, FailedThumbnailSaysWhatIsLeft) {
+  const std::string user = Path("user.png"), service = Path("tumbler-Q7w2Zk.png");
+  ASSERT_EQ(Run({"--thumbnail", "128", Path("d.vlx"), user}), 0) << Err.str();
+  const Bytes previous = ReadBytes(user);
+  const rlim_t limit = previous.size() / 2;
+  const int held = ::open(service.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  ASSERT_GE(held, 0);
+  const struct {
+    std::string Output;
+    const char* Said;
+  } cases[] = {{user, "writing failed, the file is unchanged"},
+               {service, "writing failed, the file is unchanged"},
+               {Path("new.png"), "writing failed, no file was created"}};
+  for (const auto& c : cases) {
+    TFileSizeLimit full(limit);
+    ASSERT_TRUE(full.Set);
+    EXPECT_EQ(Run({"--thumbnail", "128", Path("d.vlx"), c.Output}), 1) << c.Output;
+    ExpectOneLineNaming(c.Output);
+    EXPECT_NE(Err.str().find(c.Said), std::string::npos) << Err.str();
+  }
+  EXPECT_EQ(ReadBytes(user), previous);
+  struct stat status = {};
+  ASSERT_EQ(::fstat(held, &status), 0);
+  EXPECT_EQ(status.st_size, 0);
+
+  // Should the service's file not be emptied again, the line says so.
+  TScriptedDescriptorIo io;
+  io.Accept = 100;
+  io.Error = ENOSPC;
+  io.TruncateFails = true;
+  {
+    TSeamScope<TDescriptorIo> scope(io);
+    EXPECT_EQ(Run({"--thumbnail", "128", Path("d.vlx"), service}), 1);
+  }
+  ExpectOneLineNaming(service);
+  EXPECT_NE(Err.str().find("writing failed part way, the file is left incomplete"),
+            std::string::npos)
+      << Err.str();
+  ASSERT_EQ(::fstat(held, &status), 0);
+  EXPECT_EQ(status.st_size, 100);
   ::close(held);
   auto entries = Entries();
   std::sort(entries.begin(), entries.end());
-  EXPECT_EQ(entries, (std::vector<std::string>{"d.vlx", "damaged.vlx", "tumbler-Xy12Ab.png"}));
+  EXPECT_EQ(entries, (std::vector<std::string>{"d.vlx", "tumbler-Q7w2Zk.png", "user.png"}));
+}
+
+// The program itself under a file size limit (ulimit -f): the limit's signal
+// must not end it half way, leaving a broken file or a temporary one behind.
+TEST_F(RenderModes, TheProgramReportsAFileSizeLimit) {
+  const std::string user = Path("user.png"), design = Path("d.vlx");
+  ASSERT_EQ(Run({"--thumbnail", "512", design, user}), 0) << Err.str();
+  const Bytes previous = ReadBytes(user);
+  const rlimit limit = {previous.size() / 2, previous.size() / 2};
+  int err[2];
+  ASSERT_EQ(::pipe2(err, O_CLOEXEC), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, SIG_DFL);
+    ::dup2(err[1], STDERR_FILENO);
+    ::execl(VLX_BINARY_DIR "/bin/vorlantix-render", "vorlantix-render", "--thumbnail", "512",
+            design.c_str(), user.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(err[1]);
+  std::string said;
+  char chunk[256];
+  for (ssize_t got; (got = ::read(err[0], chunk, sizeof chunk)) > 0;) said.append(chunk, got);
+  ::close(err[0]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(said, "vorlantix-render: '" + user + "': writing failed, the file is unchanged\n");
+  EXPECT_EQ(ReadBytes(user), previous);
+  auto entries = Entries();
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"d.vlx", "user.png"}));
 }
 
 // Written in place, a thumbnail still goes only into a regular file: a named

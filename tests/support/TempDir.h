@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -85,4 +91,65 @@ struct TFailingDiskScope {
   TFailingDisk Disk;
   TSeamScope<TTempFileOpener> Scope{Disk};
   explicit TFailingDiskScope(bool onlyClose = false) { Disk.OnlyClose = onlyClose; }
+};
+
+// Writes into a file written in place: the first Accept bytes go to the file,
+// then every write fails with Error, or makes no progress when Error is 0.
+// Interrupted makes the first call fail with EINTR before anything is written.
+// A writer that kept asking after a write without progress would spin; the
+// stand-in gives up after 100 such calls so the test fails on Writes instead.
+struct TScriptedDescriptorIo : TDescriptorIo {
+  std::size_t Accept = 0;
+  int Error = 0;
+  bool Interrupted = false;
+  bool TruncateFails = false;
+  int Writes = 0;
+  ssize_t Write(int fd, const void* data, std::size_t size) override {
+    ++Writes;
+    if (Interrupted && Writes == 1) {
+      errno = EINTR;
+      return -1;
+    }
+    if (Accept > 0) {
+      const ssize_t written = ::write(fd, data, std::min(size, Accept));
+      if (written > 0) Accept -= static_cast<std::size_t>(written);
+      return written;
+    }
+    if (Error == 0 && Writes <= 100) return 0;
+    errno = Error == 0 ? EIO : Error;
+    return -1;
+  }
+  int Truncate(int fd, off_t length) override {
+    if (!TruncateFails) return ::ftruncate(fd, length);
+    errno = EIO;
+    return -1;
+  }
+};
+
+// While in scope, no file of this process may grow past Bytes, as on a disk
+// that has filled up: a write past it fails with EFBIG (SIGXFSZ is ignored
+// meanwhile instead of ending the process).
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t bytes) {
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &PreviousAction);
+    if (::getrlimit(RLIMIT_FSIZE, &Previous) != 0 || Previous.rlim_max < bytes) return;
+    rlimit limited = Previous;
+    limited.rlim_cur = bytes;
+    Set = ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
+  }
+  ~TFileSizeLimit() {
+    if (Set) ::setrlimit(RLIMIT_FSIZE, &Previous);
+    ::sigaction(SIGXFSZ, &PreviousAction, nullptr);
+  }
+  TFileSizeLimit(const TFileSizeLimit&) = delete;
+  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+  bool Set = false;
+
+ private:
+  rlimit Previous = {};
+  struct sigaction PreviousAction = {};
 };
