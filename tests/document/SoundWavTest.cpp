@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
 
 #include "SoundWav.h"
 #include "TempDir.h"
@@ -20,6 +21,12 @@ struct TLayout {
   int Bits;
   std::vector<long long> Stored;  // kSamples as the file must hold them
 };
+
+// ctest names a case after what this prints: the format, not the struct's
+// bytes (padding and pointers would change the name from build to build).
+void PrintTo(const TLayout& layout, std::ostream* out) {
+  *out << layout.Name;
+}
 
 // The layouts the WAV readers expect, spelt out byte by byte.
 Bytes Expected(const TLayout& layout, int rate) {
