@@ -408,9 +408,13 @@ bool Before(const TPlace& a, const TPlace& b) {
 // Beyond this the tension changes a segment's Fourier integrals by less than
 // a double resolves (t / (t + z) with |z| below 10^6), and squares stay finite.
 constexpr double kSeriesTension = 1e18;
+// Below this a tension bends its segment by less than a double resolves:
+// TSegment's weight is f but for rounding.
+constexpr double kStraightTension = 1e-100;
 
 double SeriesTension(double t) {
-  return std::isnan(t) ? 0 : std::clamp(t, -kSeriesTension, kSeriesTension);
+  if (std::isnan(t) || std::fabs(t) < kStraightTension) return 0;
+  return std::clamp(t, -kSeriesTension, kSeriesTension);
 }
 
 // The mean of TSegment's weight over its segment: 1/t - 1/(e^t - 1), by its
@@ -448,28 +452,32 @@ void Series(std::complex<double>* out, int count, const Source& source) {
     const double t = SeriesTension(source.Tension(a));
     mean += span * (ya + dy * (t == 0 ? 0.5 : MeanWeight(t)));
     if (dy == 0) continue;
-    const double r = t == 0 ? 1 : -t / std::expm1(-t);
     const std::complex<double> startStep = std::polar(1.0, -kTurn * ua);
-    const std::complex<double> spanStep = std::polar(1.0, -kTurn * span);
-    std::complex<double> start = 1, turn = 1;
+    std::complex<double> start = 1;
+    if (!(span > 0)) {
+      for (int k = 1; k < count; ++k) {
+        start *= startStep;
+        out[k] += dy * start;
+      }
+      continue;
+    }
+    const double r = t == 0 ? 1 : -t / std::expm1(-t);
+    // e^z - 1 grown harmonic by harmonic as (e^z - 1)(e^z1 - 1) + (e^z - 1)
+    // + (e^z1 - 1), which keeps its relative precision however short the
+    // segment, where 1 + (e^z - 1) would lose it.
+    const double y1 = -kTurn * span;
+    const double half = std::sin(y1 / 2);
+    const std::complex<double> em1Step(-2 * half * half, std::sin(y1));
+    std::complex<double> em1 = 0;
     for (int k = 1; k < count; ++k) {
       start *= startStep;
-      turn *= spanStep;
-      if (!(span > 0)) {
-        out[k] += dy * start;
-        continue;
-      }
-      const double y = -kTurn * k * span;
-      std::complex<double> q;
-      if (std::fabs(y) < 0.5) {
-        // e^z - 1 worked out directly where the rotation has hardly moved
-        // from 1, and a division that scales: t and y may both be tiny.
-        const double half = std::sin(y / 2);
-        q = (t + r * std::complex<double>(-2 * half * half, std::sin(y))) /
-            std::complex<double>(t, y);
-      } else {
-        q = (t + r * (turn - 1.0)) * std::complex<double>(t, -y) / (t * t + y * y);
-      }
+      em1 += em1 * em1Step + em1Step;
+      const double y = y1 * k;
+      // (t + r (e^z - 1)) / (t + iy); t is 0 or far from underflow when
+      // squared, y never 0.
+      const std::complex<double> q =
+          t == 0 ? std::complex<double>(em1.imag() / y, -em1.real() / y)
+                 : (t + r * em1) * std::complex<double>(t, -y) / (t * t + y * y);
       out[k] += dy * start * q;
     }
   }
