@@ -162,4 +162,14 @@ void SoundExport(benchmark::State& state) {
 }
 BENCHMARK(SoundExport)->Arg(0)->Arg(20)->Arg(8000);
 
+// The default sound of the dense design (no file): each period's series
+// costs its harmonics times its segments.
+void SoundDense(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  TNodeList wave0(count), wave1(count);
+  LoadDenseDesign(wave0, wave1, false);
+  for (auto _ : state) benchmark::DoNotOptimize(RenderSound(wave0, wave1, TSoundSpec()));
+}
+BENCHMARK(SoundDense)->Arg(1000);
+
 }  // namespace
