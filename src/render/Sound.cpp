@@ -86,7 +86,9 @@ double Whole(double value) {
 
 TSoxr MakeResampler(double inputRate, int outputRate) {
   const soxr_io_spec_t io{SOXR_FLOAT64_I, SOXR_FLOAT64_I, 1 / kFullScale, nullptr, 0};
-  // 28-bit precision: images and aliases sit far below the 24-bit floor.
+  // 32-bit precision: at 28 bits the polyphase filter's interpolation moved
+  // harmonics of a 20 Hz saw at 48 kHz (a ratio of 75 / 128) by 0.003 dB, at
+  // 32 bits by 0.0002 dB.
   const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_32_BITQ, SOXR_HI_PREC_CLOCK);
   const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
   soxr_error_t error = nullptr;
