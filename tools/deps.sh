@@ -11,14 +11,14 @@ set -euo pipefail
 
 RUN=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev libxcb1-dev libasound2-dev libsoxr-dev
+  qt6-base-dev libgl-dev libxcb1-dev libasound2-dev libsoxr-dev libfftw3-dev
 )
 # The sound check plays into a private PipeWire, as Debian desktops have it,
 # reached through ALSA's PipeWire route; it records with pw-record.
 SOUND=(pipewire pipewire-bin wireplumber dbus alsa-utils)
 SOUND_ROUTE=(pipewire-alsa)
 TEST=(
-  libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-format shellcheck
   xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick
   "${SOUND[@]}" sox python3 python3-pytest

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <memory>
+#include <numbers>
 #include <vector>
 
 namespace {
@@ -403,6 +405,90 @@ bool Before(const TPlace& a, const TPlace& b) {
   return a.X < b.X || (a.X == b.X && a.Index < b.Index);
 }
 
+// Beyond this the tension changes a segment's Fourier integrals by less than
+// a double resolves (t / (t + z) with |z| below 10^6), and squares stay finite.
+constexpr double kSeriesTension = 1e18;
+// Below this a tension bends its segment by less than a double resolves:
+// TSegment's weight is f but for rounding.
+constexpr double kStraightTension = 1e-100;
+
+double SeriesTension(double t) {
+  if (std::isnan(t) || std::fabs(t) < kStraightTension) return 0;
+  return std::clamp(t, -kSeriesTension, kSeriesTension);
+}
+
+// The mean of TSegment's weight over its segment: 1/t - 1/(e^t - 1), by its
+// Taylor series where the difference would cancel.
+double MeanWeight(double t) {
+  if (std::fabs(t) < 1e-2) return 0.5 - t / 12 + t * t * t / 720 - t * t * t * t * t / 30240;
+  return 1 / t - 1 / std::expm1(t);
+}
+
+// The Fourier series of the curve that Walk samples, as a function of the
+// phase u = X / 301 over one period: the segments in X order, the last
+// node's level held from X 300 to 301, and the step back to the first node's
+// level. out[k] = the integral of curve(u) e^(-2 pi i k u) over the period.
+//
+// Integrated by parts, harmonic k > 0 is the sum over segments of
+// Dy e^(-i w ua) Q / (i w), w = 2 pi k, where Q, the integral of the
+// weight's slope times e^(z f) over f in 0 to 1 with z = -i w L, is
+// (t + r(t) (e^z - 1)) / (t + z), r(t) = t / (1 - e^-t), and 1 for a
+// segment of no width. Every term stays bounded by |Dy| / w, however short
+// the segment or large the tension, so no sum cancels more than the curve's
+// own harmonics do.
+template <class Source>
+void Series(std::complex<double>* out, int count, const Source& source) {
+  constexpr double kTurn = 2 * std::numbers::pi;
+  std::fill(out, out + count, std::complex<double>());
+  auto a = source.First();
+  if (source.End(a)) return;
+  const double first = source.Level(a);
+  double mean = 0;
+  for (auto b = source.Next(a); !source.End(b); a = b, b = source.Next(b)) {
+    const double ua = source.X(a) / 301;
+    const double span = source.X(b) / 301 - ua;
+    const double ya = source.Level(a);
+    const double dy = source.Level(b) - ya;
+    const double t = SeriesTension(source.Tension(a));
+    mean += span * (ya + dy * (t == 0 ? 0.5 : MeanWeight(t)));
+    if (dy == 0) continue;
+    const std::complex<double> startStep = std::polar(1.0, -kTurn * ua);
+    std::complex<double> start = 1;
+    if (!(span > 0)) {
+      for (int k = 1; k < count; ++k) {
+        start *= startStep;
+        out[k] += dy * start;
+      }
+      continue;
+    }
+    const double r = t == 0 ? 1 : -t / std::expm1(-t);
+    // e^z - 1 grown harmonic by harmonic as (e^z - 1)(e^z1 - 1) + (e^z - 1)
+    // + (e^z1 - 1), which keeps its relative precision however short the
+    // segment, where 1 + (e^z - 1) would lose it.
+    const double y1 = -kTurn * span;
+    const double half = std::sin(y1 / 2);
+    const std::complex<double> em1Step(-2 * half * half, std::sin(y1));
+    std::complex<double> em1 = 0;
+    for (int k = 1; k < count; ++k) {
+      start *= startStep;
+      em1 += em1 * em1Step + em1Step;
+      const double y = y1 * k;
+      // (t + r (e^z - 1)) / (t + iy); t is 0 or far from underflow when
+      // squared, y never 0.
+      const std::complex<double> q =
+          t == 0 ? std::complex<double>(em1.imag() / y, -em1.real() / y)
+                 : (t + r * em1) * std::complex<double>(t, -y) / (t * t + y * y);
+      out[k] += dy * start * q;
+    }
+  }
+  const double last = source.Level(a);
+  mean += last / 301;
+  out[0] = mean;
+  for (int k = 1; k < count; ++k) {
+    out[k] = (out[k] + (first - last)) * std::complex<double>(0, -1 / (kTurn * k));
+  }
+}
+
 }  // namespace
 
 void TNodeList::RenderDisplay(double* out) const {
@@ -469,42 +555,57 @@ int TMorphRenderer::Remaining() const {
   return State->Periods - State->Next;
 }
 
+// Puts period p's nodes in place: their positions, and the order by X.
+void TMorphRenderer::Place(int p) {
+  TState& s = *State;
+  const std::size_t nodes = s.X0.size();
+  // Positions are finite and the fixed nodes do not move (DX 0), so this
+  // needs no branch: X0 + 0 x p / steps is X0.
+  const double along = p;
+  const double of = s.Steps;
+  for (std::size_t j = 0; j < nodes; ++j) {
+    s.Xs[j] = std::min(std::max(s.X0[j] + s.DX[j] * along / of, kMinX), kMaxX);
+  }
+  // Nodes move a little per period: insertion sort costs one pass plus the
+  // number of crossings. The last entry placed is kept at hand, so the
+  // common case (no crossing) does not wait for the store of the step before.
+  TPlace placed{-1, 0};
+  for (std::size_t k = 0; k < nodes; ++k) {
+    TPlace moving = s.Order[k];
+    moving.X = s.Xs[static_cast<std::size_t>(moving.Index - 1)];
+    if (Before(moving, placed)) {
+      std::size_t j = k;
+      for (; j > 0 && Before(moving, s.Order[j - 1]); --j) s.Order[j] = s.Order[j - 1];
+      s.Order[j] = moving;
+      placed = s.Order[k];
+    } else {
+      s.Order[k] = moving;
+      placed = moving;
+    }
+  }
+}
+
 int TMorphRenderer::Render(double* out, int count) {
   TState& s = *State;
   if (!out || count <= 0) return 0;
   const int last = s.Next + std::min(count, Remaining());
-  const std::size_t nodes = s.X0.size();
   double* period = out;
   for (int p = s.Next; p < last; ++p, period += s.N) {
-    // Positions are finite and the fixed nodes do not move (DX 0), so this
-    // needs no branch: X0 + 0 x p / steps is X0.
-    const double along = p;
-    const double of = s.Steps;
-    for (std::size_t j = 0; j < nodes; ++j) {
-      s.Xs[j] = std::min(std::max(s.X0[j] + s.DX[j] * along / of, kMinX), kMaxX);
-    }
-    // Nodes move a little per period: insertion sort costs one pass plus the
-    // number of crossings. The last entry placed is kept at hand, so the
-    // common case (no crossing) does not wait for the store of the step before.
-    TPlace placed{-1, 0};
-    for (std::size_t k = 0; k < nodes; ++k) {
-      TPlace moving = s.Order[k];
-      moving.X = s.Xs[static_cast<std::size_t>(moving.Index - 1)];
-      if (Before(moving, placed)) {
-        std::size_t j = k;
-        for (; j > 0 && Before(moving, s.Order[j - 1]); --j) s.Order[j] = s.Order[j - 1];
-        s.Order[j] = moving;
-        placed = s.Order[k];
-      } else {
-        s.Order[k] = moving;
-        placed = moving;
-      }
-    }
+    Place(p);
     Walk(period, s.N, TMorphSource{s.Order, s.Ways, p, s.Steps}, TPeriodScale{s.N});
   }
   const int rendered = last - s.Next;
   s.Next = last;
   return rendered;
+}
+
+bool TMorphRenderer::RenderSeries(std::complex<double>* out, int count) {
+  TState& s = *State;
+  if (!out || count <= 0 || Remaining() <= 0) return false;
+  Place(s.Next);
+  Series(out, count, TMorphSource{s.Order, s.Ways, s.Next, s.Steps});
+  ++s.Next;
+  return true;
 }
 
 void RenderTransition(double* out, const TNodeList& wave0, const TNodeList& wave1, int n,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <complex>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -84,9 +85,17 @@ class TMorphRenderer {
   // The next periods, at most count of them, into out (count x n doubles);
   // returns how many were rendered, 0 once all have been.
   int Render(double* out, int count);
+  // The next period as its curve's Fourier series instead of samples:
+  // out[k] for k = 0 to count - 1 is the integral over the period of
+  // curve(u) e^(-2 pi i k u), u from 0 to 1, where sample i of Render's
+  // period is curve(i / n), on the same 16-bit scale. Returns false once all
+  // periods have been given.
+  bool RenderSeries(std::complex<double>* out, int count);
   int Remaining() const;
 
  private:
+  void Place(int p);
+
   struct TState;
   std::unique_ptr<TState> State;
 };

@@ -1,28 +1,82 @@
 #include "Sound.h"
 
+#include <fftw3.h>
 #include <soxr.h>
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <complex>
 #include <memory>
 #include <stdexcept>
 #include <string>
-
-#include "Wavetable.h"
 
 namespace {
 
 // The design's scale: level 27 gives 32767.
 constexpr double kFullScale = 32767;
 // Rendered samples handed to the resampler at a time.
-constexpr int kChunkSamples = 1 << 16;
+constexpr int kChunkSamples = 1 << 13;
 
 struct TSoxrDelete {
   void operator()(soxr* resampler) const { soxr_delete(resampler); }
 };
 using TSoxr = std::unique_ptr<soxr, TSoxrDelete>;
+
+struct TFftwFree {
+  void operator()(void* memory) const { fftw_free(memory); }
+};
+template <class T>
+using TFftwBuffer = std::unique_ptr<T[], TFftwFree>;
+
+template <class T>
+TFftwBuffer<T> FftwBuffer(int count) {
+  TFftwBuffer<T> buffer(static_cast<T*>(fftw_malloc(sizeof(T) * static_cast<std::size_t>(count))));
+  if (!buffer) throw std::bad_alloc();
+  return buffer;
+}
+
+// One period from its Fourier series: the harmonics below half the output
+// rate, summed at n points by an inverse real FFT. Nothing is left above
+// them to fold back, whatever n.
+class TPeriodSynth {
+ public:
+  TPeriodSynth(int harmonics, int n)
+      : Harmonics(harmonics),
+        N(n),
+        Spectrum(FftwBuffer<fftw_complex>(n / 2 + 1)),
+        Samples(FftwBuffer<double>(n)),
+        Series(static_cast<std::size_t>(harmonics) + 1) {
+    Plan = fftw_plan_dft_c2r_1d(n, Spectrum.get(), Samples.get(), FFTW_ESTIMATE);
+    if (!Plan) throw std::runtime_error("the period synthesis failed");
+  }
+  ~TPeriodSynth() { fftw_destroy_plan(Plan); }
+  TPeriodSynth(const TPeriodSynth&) = delete;
+  TPeriodSynth& operator=(const TPeriodSynth&) = delete;
+
+  // The morph's next period into out (n samples); false once all have been.
+  bool Next(TMorphRenderer& morph, double* out) {
+    if (!morph.RenderSeries(Series.data(), Harmonics + 1)) return false;
+    // The inverse transform overwrites its input.
+    std::fill_n(&Spectrum[0][0], 2 * (N / 2 + 1), 0.0);
+    for (int k = 0; k <= Harmonics; ++k) {
+      Spectrum[k][0] = Series[static_cast<std::size_t>(k)].real();
+      Spectrum[k][1] = Series[static_cast<std::size_t>(k)].imag();
+    }
+    fftw_execute(Plan);
+    std::copy_n(Samples.get(), N, out);
+    return true;
+  }
+
+ private:
+  int Harmonics;
+  int N;
+  TFftwBuffer<fftw_complex> Spectrum;
+  TFftwBuffer<double> Samples;
+  std::vector<std::complex<double>> Series;
+  fftw_plan Plan = nullptr;
+};
 
 // A double a little below its exact value: a whole number of periods computed
 // as 2.2 x 5 must not lose the last one to rounding.
@@ -32,8 +86,10 @@ double Whole(double value) {
 
 TSoxr MakeResampler(double inputRate, int outputRate) {
   const soxr_io_spec_t io{SOXR_FLOAT64_I, SOXR_FLOAT64_I, 1 / kFullScale, nullptr, 0};
-  // 28-bit precision: images and aliases sit far below the 24-bit floor.
-  const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_VHQ, SOXR_HI_PREC_CLOCK);
+  // 32-bit precision: at 28 bits the polyphase filter's interpolation moved
+  // harmonics of a 20 Hz saw at 48 kHz (a ratio of 75 / 128) by 0.003 dB, at
+  // 32 bits by 0.0002 dB.
+  const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_32_BITQ, SOXR_HI_PREC_CLOCK);
   const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
   soxr_error_t error = nullptr;
   TSoxr resampler(soxr_create(inputRate, outputRate, 1, &error, &io, &quality, &runtime));
@@ -77,9 +133,13 @@ int SoundPeriods(const TSoundSpec& spec) {
   return static_cast<int>(Whole(spec.Seconds * spec.Pitch));
 }
 
+int SoundHarmonics(const TSoundSpec& spec) {
+  return std::max(1, static_cast<int>(std::ceil(spec.Rate / (2 * spec.Pitch))) - 1);
+}
+
 int SoundFrameSize(const TSoundSpec& spec) {
-  int size = kMinWavetableFrameSize;
-  while (size < kMaxWavetableFrameSize && spec.Pitch * size < 16.0 * spec.Rate) size *= 2;
+  int size = 4;
+  while (size < 2 * (SoundHarmonics(spec) + 1)) size *= 2;
   return size;
 }
 
@@ -92,6 +152,7 @@ TSound RenderSound(const TNodeList& wave0, const TNodeList& wave1, const TSoundS
   const int n = SoundFrameSize(spec);
   const TSoxr resampler = MakeResampler(spec.Pitch * n, spec.Rate);
   TMorphRenderer morph(wave0, wave1, n, SoundPeriods(spec));
+  TPeriodSynth synth(SoundHarmonics(spec), n);
 
   const int chunkPeriods = std::max(1, kChunkSamples / n);
   std::vector<double> rendered(static_cast<std::size_t>(chunkPeriods) * n);
@@ -100,7 +161,11 @@ TSound RenderSound(const TNodeList& wave0, const TNodeList& wave1, const TSoundS
   sound.Samples.resize(SoundSamples(spec));
   std::size_t produced = 0;
   while (produced < sound.Samples.size()) {
-    int periods = morph.Render(rendered.data(), chunkPeriods);
+    int periods = 0;
+    while (periods < chunkPeriods &&
+           synth.Next(morph, rendered.data() + static_cast<std::ptrdiff_t>(periods) * n)) {
+      ++periods;
+    }
     if (periods > 0) {
       std::copy_n(rendered.begin() + static_cast<std::ptrdiff_t>(periods - 1) * n, n, last.begin());
     } else {

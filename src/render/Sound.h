@@ -34,11 +34,10 @@ std::optional<double> NotePitch(std::string_view name);
 // The morph's periods: as many whole periods as the length holds, so the
 // last of them is wave 1; what remains of the length goes on with wave 1.
 int SoundPeriods(const TSoundSpec& spec);
-// The samples each period is rendered at before resampling: the smallest
-// wavetable frame size that puts the rendered rate at 16 times the output
-// rate or more, or the largest frame size. A whole number of samples a
-// period keeps whatever the period algorithm's own sampling folds back on
-// the harmonics.
+// The harmonics each period keeps: every one below half the rate.
+int SoundHarmonics(const TSoundSpec& spec);
+// The samples each period is synthesised at before resampling: the smallest
+// power of two (4 or more) above twice the harmonics kept.
 int SoundFrameSize(const TSoundSpec& spec);
 // Length times rate, rounded.
 std::size_t SoundSamples(const TSoundSpec& spec);
@@ -49,10 +48,10 @@ struct TSound {
 };
 
 // The morph from wave0 to wave1 spread over the length asked for at its
-// pitch, each period rendered as the wavetable renders it and the whole
-// resampled to the rate asked for with libsoxr, band-limited to half that
-// rate. Where the
-// band-limited curve would pass full scale, every sample is scaled down by the
-// same gain. spec must satisfy IsSoundSpec; throws std::runtime_error when
-// the resampler fails.
+// pitch. Each period is its curve's own Fourier series, integrated exactly,
+// cut after the last harmonic below half the rate asked for and summed at
+// SoundFrameSize points; libsoxr resamples the whole to that rate. Where the
+// band-limited curve would pass full scale, every sample is scaled down by
+// the same gain. spec must satisfy IsSoundSpec; throws std::runtime_error
+// when the resampler fails.
 TSound RenderSound(const TNodeList& wave0, const TNodeList& wave1, const TSoundSpec& spec);
