@@ -19,7 +19,7 @@ SOUND=(pipewire pipewire-bin wireplumber dbus alsa-utils)
 SOUND_ROUTE=(pipewire-alsa)
 TEST=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev
-  clang-format shellcheck
+  clang-format shellcheck flake8
   xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick
   "${SOUND[@]}" sox python3
   clang libclang-rt-dev llvm valgrind
