@@ -20,7 +20,7 @@ SOUND_ROUTE=(pipewire-alsa)
 TEST=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev
   clang-format shellcheck flake8
-  xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick
+  xvfb python3-pytest python3-xlib python3-numpy python3-pil imagemagick
   "${SOUND[@]}" sox python3
   clang libclang-rt-dev llvm valgrind
   dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin
