@@ -19,9 +19,9 @@ SOUND=(pipewire pipewire-bin wireplumber dbus alsa-utils)
 SOUND_ROUTE=(pipewire-alsa)
 TEST=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang-format shellcheck
-  xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick
-  "${SOUND[@]}" sox python3 python3-pytest
+  clang-format shellcheck flake8
+  xvfb python3-pytest python3-xlib python3-numpy python3-pil imagemagick
+  "${SOUND[@]}" sox python3
   clang libclang-rt-dev llvm valgrind
   dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin
   groff-base hicolor-icon-theme gtk-update-icon-cache lintian appstream tumbler

@@ -7,7 +7,7 @@
 #      recorded sound check that did not run where it can fails the run;
 #   2. both fuzz targets, VLX_FUZZ_SECONDS (default 60) seconds each;
 #   3. installation and the Debian package (a Release build in build-release);
-#   4. the end-to-end session under valgrind's memcheck, on that Release build.
+#   4. the system tests under valgrind's memcheck, on that Release build.
 # VLX_QUICK=1 stops after the test suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,7 +32,7 @@ cat "$skips"
 
 tools/fuzz.sh "${VLX_FUZZ_SECONDS:-60}"
 tools/package-check.sh build-release
-tools/valgrind-e2e.sh build-release
+pytest-3 tests/system --build-dir build-release --memcheck
 
 # The suite's own count closes the run.
 summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
