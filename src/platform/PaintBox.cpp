@@ -40,7 +40,10 @@ void TPaintBox::Press(QMouseEvent* Event, TShiftState Extra) {
 }
 
 void TPaintBox::mouseMoveEvent(QMouseEvent* Event) {
-  const QPoint At = PixelPoint(*this, Event->position());
+  // From the screen position, against where the box stands now: a move queued
+  // before the window itself moved (a caption drag on a busy machine) carries
+  // a local position relative to the old place, and would overshoot.
+  const QPoint At = PixelPoint(*this, mapFromGlobal(Event->globalPosition()));
   if (OnMouseMove)
     OnMouseMove(this, ShiftFrom(Event->modifiers(), Event->buttons()), At.x(), At.y());
 }

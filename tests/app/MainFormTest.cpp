@@ -269,6 +269,20 @@ TEST_F(MainFormTest, CaptionDragMovesTheWindowWithAnyButton) {
   }
 }
 
+TEST_F(MainFormTest, ACaptionDragFollowsMovesQueuedBeforeTheWindowMoved) {
+  Show();
+  const QPoint Origin = Main->mapToGlobal(QPoint(0, 0));
+  const QPoint Start = Main->pos();
+  TPointerDriver Pointer(*Main);
+  Pointer.Press(*Main->CaptionBox, {10, 5});
+  // Both reported before the first one moved the window: the pointer went
+  // 30 right and 14 down in all, and so must the window.
+  Pointer.MoveReportedAt(Origin, *Main->CaptionBox, {25, 12});
+  Pointer.MoveReportedAt(Origin, *Main->CaptionBox, {40, 19});
+  EXPECT_EQ(Main->pos(), Start + QPoint(30, 14));
+  Pointer.Release(*Main->CaptionBox, {10, 5});
+}
+
 TEST_F(MainFormTest, APressWithoutMovingLeavesTheWindowWhereItWas) {
   Show();
   const QPoint Start = Main->pos();

@@ -24,6 +24,14 @@ class TPointerDriver {
   void Move(QWidget& In, QPoint At, Qt::KeyboardModifiers Keys = Qt::NoModifier) {
     Send(QEvent::MouseMove, In, At, Qt::NoButton, Keys, 1);
   }
+  // A move the window system reported while the window still stood with its
+  // top left corner at Origin, and that waited in the queue while it moved.
+  void MoveReportedAt(QPoint Origin, QWidget& In, QPoint At) {
+    Clock += 1;
+    const QPointF Local = In.mapTo(&Window, At);
+    qt_handleMouseEvent(Window.windowHandle(), Local, Local + Origin, Held, Qt::NoButton,
+                        QEvent::MouseMove, Qt::NoModifier, Clock);
+  }
   void Press(QWidget& In, QPoint At, Qt::MouseButton Button = Qt::LeftButton,
              Qt::KeyboardModifiers Keys = Qt::NoModifier) {
     Held |= Button;
