@@ -6,7 +6,9 @@
 # desktop audio stack (pipewire-audio) as a Debian desktop has it, clones this
 # repository's committed HEAD into it, then, inside the root:
 #   1. the run command (tools/run.sh) builds and starts the program;
-#   2. the test command (.ci/run) passes;
+#   2. the test command (.ci/run) passes: among its steps, the source and
+#      binary packages are built with dpkg-buildpackage, lintian-checked,
+#      tested by autopkgtest and built again for the reproducibility check;
 #   3. neither removed or replaced an installed package.
 # Packages come from the Debian mirror this machine's apt sources name, else
 # from debootstrap's default (VLX_MIRROR and VLX_SECURITY_MIRROR override).
@@ -151,7 +153,7 @@ if in_root bash -c 'cd /work/vorlantix && bash .ci/run' >"$ROOT/ci.log" 2>&1; th
 else
   results+=("FAIL  .ci/run exits $?")
 fi
-grep -E '^[0-9]+% tests passed|^[0-9]+ passed, [0-9]+ failed|^tests: |Skipped|\*\*\*Failed|ERROR SUMMARY|Done [0-9]+ runs' "$ROOT/ci.log" || true
+grep -E '^[0-9]+% tests passed|^[0-9]+ passed, [0-9]+ failed|^tests: |Skipped|\*\*\*Failed|ERROR SUMMARY|Done [0-9]+ runs|dpkg-buildpackage|vorlantix and vorlantix-dbgsym|lintian|autopkgtest|^ *(identical|DIFFERENT) |reproducible:' "$ROOT/ci.log" || true
 tail -5 "$ROOT/ci.log"
 
 packages >"$ROOT/after.txt"

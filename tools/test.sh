@@ -5,7 +5,9 @@
 #      and LeakSanitizer, with the end-to-end session of the real program
 #      under Xvfb;
 #   2. both fuzz targets, VLX_FUZZ_SECONDS (default 60) seconds each;
-#   3. installation and the Debian package (a Release build in build-release);
+#   3. installation (a Release build in build-release) and the Debian package:
+#      dpkg-buildpackage, lintian, the autopkgtests on this machine, removal,
+#      and a second, varied build that must give the same .debs;
 #   4. the end-to-end session under valgrind's memcheck, on that Release build.
 # VLX_QUICK=1 stops after the test suite.
 set -euo pipefail
