@@ -161,7 +161,12 @@ echo "== dpkg-buildpackage (source and binary) in a copy of the tree"
 # land in a folder of ours; git names the files (no build folders).
 PKG=$WORK/pkg
 mkdir -p "$PKG/vorlantix"
-(cd "$SRC" && git ls-files -z -co --exclude-standard | tar --null -cf - -T -) | tar -xf - -C "$PKG/vorlantix"
+if git -c safe.directory="$SRC" -C "$SRC" rev-parse --git-dir >/dev/null 2>&1; then
+  (cd "$SRC" && git -c safe.directory="$SRC" ls-files -z -co --exclude-standard |
+    tar --null -cf - -T -) | tar -xf - -C "$PKG/vorlantix"
+else
+  tar -C "$SRC" --exclude='./build*' --exclude=./.git -cf - . | tar -xf - -C "$PKG/vorlantix"
+fi
 check "dpkg-checkbuilddeps: the Build-Depends are installed" \
   bash -c "cd '$PKG/vorlantix' && dpkg-checkbuilddeps"
 started=$SECONDS

@@ -6,7 +6,7 @@
 # of the tree, as tools/package-check.sh makes them); without it the plain
 # build is made here first. The second build varies what reprotest varies:
 # the build path (another name, another depth), the time (libfaketime, 397
-# days and some hours on), the time zone, the locale, the umask, the user
+# days and 7 hours on), the time zone, the locale, the umask, the user
 # and group (nobody), HOME and the number of parallel jobs. Prints each
 # package's SHA-256 from both builds; exits 1 when any differ, after
 # diffoscope's report where diffoscope is installed.
@@ -18,10 +18,16 @@ trap 'rm -rf "$WORK"' EXIT
 chmod 755 "$WORK"
 
 # copy_tree DEST: the tree as git sees it (tracked and new files, no build
-# folders), so that neither build finds the other's leftovers.
+# folders), so that neither build finds the other's leftovers; without git,
+# everything but the build folders.
 copy_tree() {
   mkdir -p "$1"
-  (cd "$SRC" && git ls-files -z -co --exclude-standard | tar --null -cf - -T -) | tar -xf - -C "$1"
+  if git -c safe.directory="$SRC" -C "$SRC" rev-parse --git-dir >/dev/null 2>&1; then
+    (cd "$SRC" && git -c safe.directory="$SRC" ls-files -z -co --exclude-standard |
+      tar --null -cf - -T -) | tar -xf - -C "$1"
+  else
+    tar -C "$SRC" --exclude='./build*' --exclude=./.git -cf - . | tar -xf - -C "$1"
+  fi
 }
 
 if [ $# -ge 1 ]; then
@@ -53,7 +59,7 @@ echo "== varied build in $VARIED/vorlantix-src"
 if ! (cd "$VARIED/vorlantix-src" &&
   "${USER_ARGS[@]}" env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$VARIED/home" \
     TZ=Pacific/Chatham LANG=fr_CH.UTF-8 LC_ALL=fr_CH.UTF-8 LANGUAGE=fr_CH:fr \
-    LD_PRELOAD="$FAKETIME_LIB" FAKETIME="+397d 7h" FAKETIME_DONT_RESET=1 \
+    LD_PRELOAD="$FAKETIME_LIB" FAKETIME=+9535h FAKETIME_DONT_RESET=1 \
     bash -c 'umask 0002 && dpkg-buildpackage -us -uc -b -j1') >"$WORK/varied.log" 2>&1; then
   tail -30 "$WORK/varied.log"
   exit 1
