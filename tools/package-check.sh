@@ -122,7 +122,7 @@ no_comment_section() {
 EXPLAINED_TAGS='^I: vorlantix source: unused-override newer-standards-version '
 lintian_explained() {
   local out status=0 unexplained
-  out=$(lintian --pedantic --display-info --display-experimental --fail-on error,warning "$1" 2>&1) ||
+  out=$(lintian --pedantic --display-info --fail-on error,warning "$1" 2>&1) ||
     status=$?
   grep -E '^[EWIPXON]: ' <<<"$out" >"$WORK/lintian.txt"
   [ "$status" -eq 0 ] || { echo "lintian exited $status"; return 1; }
