@@ -129,9 +129,19 @@ step "run command: tools/run.sh"
 # up a few seconds after it appeared.
 in_root bash -c 'cd /work/vorlantix && QT_QPA_PLATFORM=offscreen tools/run.sh' >"$ROOT/run.log" 2>&1 &
 runner=$!
+# The root's /proc shows every process of the machine: only a program whose
+# root is ROOT counts, not one another user runs from a build of their own.
+program_started() {
+  local p
+  for p in /proc/[0-9]*; do
+    [ "$(readlink "$p/root" 2>/dev/null)" = "$ROOT" ] &&
+      tr '\0' ' ' <"$p/cmdline" 2>/dev/null | grep -q 'build/bin/vorlantix' && return 0
+  done
+  return 1
+}
 started=""
 for _ in $(seq 1800); do
-  if grep -qs build/bin/vorlantix "$ROOT"/proc/[0-9]*/cmdline; then
+  if program_started; then
     started=yes
     break
   fi
