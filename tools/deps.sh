@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages (Debian 13 or 12) that one kind of work needs:
 #   tools/deps.sh run    building and running the program
-#   tools/deps.sh test   that, and everything the test command runs
+#   tools/deps.sh test   that, and everything the test command runs, the
+#                        Debian package's build and autopkgtests included
 #   tools/deps.sh measure  what tools/sound-measure.py needs beyond a build
 # Runs apt-get as root, or through sudo; does nothing when all are present.
 # It never removes or replaces an installed package: where a package would
@@ -17,14 +18,23 @@ RUN=(
 # reached through ALSA's PipeWire route; it records with pw-record.
 SOUND=(pipewire pipewire-bin wireplumber dbus alsa-utils)
 SOUND_ROUTE=(pipewire-alsa)
+# The Debian package: built by dpkg-buildpackage (debian/control's
+# Build-Depends beyond RUN's), checked by lintian, tested by autopkgtest
+# (what debian/tests/control's tests depend on), built again under libfaketime
+# by tools/repro-check.sh.
+PACKAGE=(
+  dpkg-dev debhelper pkgconf file lintian autopkgtest faketime
+  python3 xvfb xauth xdotool x11-apps x11-utils imagemagick
+  appstream desktop-file-utils groff-base gtk-update-icon-cache hicolor-icon-theme
+  libglib2.0-bin libxml2-utils man-db shared-mime-info dbus tumbler
+)
 TEST=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-format shellcheck flake8
   xvfb python3-pytest python3-xlib python3-numpy python3-pil imagemagick
   "${SOUND[@]}" sox python3
   clang libclang-rt-dev llvm valgrind
-  dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin
-  groff-base hicolor-icon-theme gtk-update-icon-cache lintian appstream tumbler
+  "${PACKAGE[@]}"
 )
 
 # The sound measurement: both PipeWire routes, a real PulseAudio daemon

@@ -6,7 +6,9 @@
 # desktop audio stack (pipewire-audio) as a Debian desktop has it, clones this
 # repository's committed HEAD into it, then, inside the root:
 #   1. the run command (tools/run.sh) builds and starts the program;
-#   2. the test command (.ci/run) passes;
+#   2. the test command (.ci/run) passes: among its steps, the source and
+#      binary packages are built with dpkg-buildpackage, lintian-checked,
+#      tested by autopkgtest and built again for the reproducibility check;
 #   3. neither removed or replaced an installed package.
 # Packages come from the Debian mirror this machine's apt sources name, else
 # from debootstrap's default (VLX_MIRROR and VLX_SECURITY_MIRROR override).
@@ -127,9 +129,19 @@ step "run command: tools/run.sh"
 # up a few seconds after it appeared.
 in_root bash -c 'cd /work/vorlantix && QT_QPA_PLATFORM=offscreen tools/run.sh' >"$ROOT/run.log" 2>&1 &
 runner=$!
+# The root's /proc shows every process of the machine: only a program whose
+# root is ROOT counts, not one another user runs from a build of their own.
+program_started() {
+  local p
+  for p in /proc/[0-9]*; do
+    [ "$(readlink "$p/root" 2>/dev/null)" = "$ROOT" ] &&
+      tr '\0' ' ' <"$p/cmdline" 2>/dev/null | grep -q 'build/bin/vorlantix' && return 0
+  done
+  return 1
+}
 started=""
 for _ in $(seq 1800); do
-  if grep -qs build/bin/vorlantix "$ROOT"/proc/[0-9]*/cmdline; then
+  if program_started; then
     started=yes
     break
   fi
@@ -151,7 +163,7 @@ if in_root bash -c 'cd /work/vorlantix && bash .ci/run' >"$ROOT/ci.log" 2>&1; th
 else
   results+=("FAIL  .ci/run exits $?")
 fi
-grep -E '^[0-9]+% tests passed|^[0-9]+ passed, [0-9]+ failed|^tests: |Skipped|\*\*\*Failed|ERROR SUMMARY|Done [0-9]+ runs' "$ROOT/ci.log" || true
+grep -E '^[0-9]+% tests passed|^[0-9]+ passed, [0-9]+ failed|^tests: |Skipped|\*\*\*Failed|ERROR SUMMARY|Done [0-9]+ runs|dpkg-buildpackage|vorlantix and vorlantix-dbgsym|lintian|autopkgtest|^ *(identical|DIFFERENT) |reproducible:' "$ROOT/ci.log" || true
 tail -5 "$ROOT/ci.log"
 
 packages >"$ROOT/after.txt"

@@ -6,7 +6,9 @@
 #      under Xvfb; every test that did not run is named at the end, and a
 #      recorded sound check that did not run where it can fails the run;
 #   2. both fuzz targets, VLX_FUZZ_SECONDS (default 60) seconds each;
-#   3. installation and the Debian package (a Release build in build-release);
+#   3. installation (a Release build in build-release) and the Debian package:
+#      dpkg-buildpackage, lintian, the autopkgtests on this machine, removal,
+#      and a second, varied build that must give the same .debs;
 #   4. the system tests under valgrind's memcheck, on that Release build.
 # VLX_QUICK=1 stops after the test suite.
 set -euo pipefail
