@@ -11,7 +11,7 @@ set -euo pipefail
 
 RUN=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev libxcb1-dev libasound2-dev libsoxr-dev
+  qt6-base-dev libgl-dev libxcb1-dev libxcb-xinput-dev libasound2-dev libsoxr-dev
 )
 # The sound check plays into a private PipeWire, as Debian desktops have it,
 # reached through ALSA's PipeWire route; it records with pw-record.
