@@ -31,7 +31,7 @@ TEST=(
 # (unpacked, never installed: it conflicts with pipewire-alsa), load, and
 # the program driven under Xvfb.
 MEASURE=(
-  "${SOUND[@]}" pipewire-pulse libasound2-plugins
+  "${SOUND[@]}" pipewire-pulse libasound2-plugins pulseaudio-utils
   libtdb1 libwrap0 stress-ng procps xvfb xdotool libx11-6 libxtst6 python3
 )
 # Debian 13 renamed ORC's library for 64-bit time.

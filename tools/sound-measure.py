@@ -688,15 +688,16 @@ class Aplay:
     """aplay on the same route, playing what the program plays: its start is a
     press and its SIGINT a release."""
 
-    def __init__(self, server, files):
+    def __init__(self, server, files, extra=()):
         self.server = server
         self.files = files
+        self.extra = list(extra)
         self.process = None
 
     def press(self, button):
         t = now()
         self.process = Process(["aplay", "-q", "-t", "raw", "-f", "S16_LE", "-r", str(RATE),
-                                "-c", "1", self.files[button]], self.server.env,
+                                "-c", "1", *self.extra, self.files[button]], self.server.env,
                                os.path.join(self.server.dir, "aplay.log"))
         return t
 
@@ -881,7 +882,7 @@ def measure_route(route, args, desktop, work, period, morph):
         write_raw(loop_file, list(period) * int((args.hold_seconds + 5) * RATE / PERIOD))
         morph_file = os.path.join(server.dir, "morph.raw")
         write_raw(morph_file, list(morph) + [0] * (3 * RATE))
-        aplay = Aplay(server, {PLAY0: loop_file, PLAYALL: morph_file})
+        aplay = Aplay(server, {PLAY0: loop_file, PLAYALL: morph_file}, args.aplay_args.split())
         program = Program(desktop, server, os.path.join(args.build, "bin", "vorlantix"))
         if args.profile and route != "pulseaudio":
             profiler = Profiler(server, recorder)
@@ -946,6 +947,9 @@ def main():
                         help="on the PipeWire routes, also record the sink's monitor with this"
                         " recorder (real-time, parec at --latency-msec=10) and judge every"
                         " turn by both recordings")
+    parser.add_argument("--aplay-args", default="",
+                        help="more arguments for aplay, e.g. \"--period-size=595"
+                        " --buffer-size=16384\" to ask ALSA for what the program asks")
     parser.add_argument("--keep", help="keep recordings and logs in this folder")
     parser.add_argument("--cache", default=os.path.join(SOURCE, "build-measure"))
     args = parser.parse_args()
