@@ -12,7 +12,8 @@ set -euo pipefail
 
 RUN=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev libxcb1-dev libasound2-dev libsoxr-dev libfftw3-dev
+  qt6-base-dev libgl-dev libxcb1-dev libxcb-xinput-dev libasound2-dev libsoxr-dev
+  libfftw3-dev
 )
 # The sound check plays into a private PipeWire, as Debian desktops have it,
 # reached through ALSA's PipeWire route; it records with pw-record.
@@ -41,7 +42,7 @@ TEST=(
 # (unpacked, never installed: it conflicts with pipewire-alsa), load, and
 # the program driven under Xvfb.
 MEASURE=(
-  "${SOUND[@]}" pipewire-pulse libasound2-plugins
+  "${SOUND[@]}" pipewire-pulse libasound2-plugins pulseaudio-utils
   libtdb1 libwrap0 stress-ng procps xvfb xdotool libx11-6 libxtst6 python3
 )
 # Debian 13 renamed ORC's library for 64-bit time.

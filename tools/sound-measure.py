@@ -198,9 +198,10 @@ class PipeWire(Server):
 
     continuous = False  # the sink runs only while something plays
 
-    def __init__(self, work, route, pulse):
+    def __init__(self, work, route, pulse, serve_pulse=False):
         super().__init__(work, route)
         self.pulse = pulse
+        self.serve_pulse = pulse or serve_pulse  # parec needs the pulse protocol
         self.pipe = os.path.join(self.dir, "sink.fifo")
 
     def start(self):
@@ -226,8 +227,9 @@ class PipeWire(Server):
         )
         self.server = self.start_child(["pipewire"], "pipewire", "pipewire-0")
         self.start_child(["wireplumber"], "wireplumber")
-        if self.pulse:
+        if self.serve_pulse:
             self.start_child(["pipewire-pulse"], "pipewire-pulse", "pulse/native")
+        if self.pulse:
             self.alsa_default_pulse()
         ok = await_true(
             lambda: run(["pw-metadata", "0", "default.configured.audio.sink",
@@ -239,6 +241,16 @@ class PipeWire(Server):
 
     def recorder(self, path):
         return ["sh", "-c", f"exec cat '{self.pipe}' > '{path}'"]
+
+    def monitor_recorder(self, kind, path):
+        """A second recorder on the sink's monitor, as a user would record
+        what a sink plays: parec with a short latency (through pipewire-pulse)
+        or pw-record capturing the sink."""
+        if kind == "parec":
+            return ["parec", "-d", "vlx-out.monitor", "--format=s16le", f"--rate={RATE}",
+                    "--channels=1", "--raw", "--latency-msec=10", path]
+        return ["pw-record", "--target", "vlx-out", "-P", "{ stream.capture.sink=true }",
+                "--format", "s16", "--rate", str(RATE), "--channels", "1", path]
 
     def priority(self):
         return thread_classes(self.server.pid)
@@ -326,13 +338,14 @@ class Recorder:
     steady cycles ties that stretch; each turn is tied by its own cycles, as
     their length follows the latency its player asks for."""
 
-    def __init__(self, server, path):
+    def __init__(self, server, path, command=None, name="pipe sink"):
         self.path = path
         self.server = server
+        self.name = name
         # Real-time, as the server's own threads: a starved recorder loses
         # what it records and moves the clock with it.
-        self.process = Process(["chrt", "-f", "10", *server.recorder(path)], server.env,
-                               path + ".log", "recorder")
+        self.process = Process(["chrt", "-f", "10", *(command or server.recorder(path))],
+                               server.env, path + ".log", "recorder")
         self.looks = []  # (time, size before, size after) of each growth seen
         self.running = True
         self.thread = threading.Thread(target=self.watch, daemon=True)
@@ -355,6 +368,8 @@ class Recorder:
             time.sleep(0.002)
 
     def started(self):
+        if self.name != "pipe sink":
+            return await_true(lambda: self.process.running() and os.path.exists(self.path), 5)
         if not self.server.continuous:
             return await_true(lambda: os.path.exists(self.path), 5)
         return await_true(lambda: self.size() > RATE // 2, 15)
@@ -673,15 +688,16 @@ class Aplay:
     """aplay on the same route, playing what the program plays: its start is a
     press and its SIGINT a release."""
 
-    def __init__(self, server, files):
+    def __init__(self, server, files, extra=()):
         self.server = server
         self.files = files
+        self.extra = list(extra)
         self.process = None
 
     def press(self, button):
         t = now()
         self.process = Process(["aplay", "-q", "-t", "raw", "-f", "S16_LE", "-r", str(RATE),
-                                "-c", "1", self.files[button]], self.server.env,
+                                "-c", "1", *self.extra, self.files[button]], self.server.env,
                                os.path.join(self.server.dir, "aplay.log"))
         return t
 
@@ -733,14 +749,19 @@ class Session:
                                release=release, cpu=cpu, load=load, busy=busy))
         time.sleep(1.5)
 
-    def analyse(self, period, morph):
-        rec = self.recorder.samples
-        for t in self.turns:
+    def analyse(self, period, morph, recorder=None):
+        """The turns as RECORDER (default: the pipe sink's) heard them."""
+        recorder = recorder or self.recorder
+        rec = recorder.samples
+        heard = []
+        for played in self.turns:
+            t = dict(played, recorder=recorder.name)
+            heard.append(t)
             # The player's own cycles: from a little after its start to its end.
             settled = min(t["press"] + 0.3, t["release"] - 0.1)
-            offset = self.recorder.offset(settled, t["release"])
-            start = self.recorder.size_at(t["press"] - 0.2)
-            end = self.recorder.size_at(t["release"] + 1.0)
+            offset = recorder.offset(settled, t["release"])
+            start = recorder.size_at(t["press"] - 0.2)
+            end = recorder.size_at(t["release"] + 1.0)
             found = burst(rec, start, end)
             if not found:
                 t.update(heard=False)
@@ -753,16 +774,19 @@ class Session:
                 t["delivered"], t["of"] = morph_delivered(rec, first, last, morph)
             else:
                 t["loop"] = analyse_loop(rec, first, last, period)
-                if self.profiler:
+                if self.profiler and recorder is self.recorder:
                     t["quantum"] = self.profiler.quantum((first + last) // 2)
                     t["loop"]["events"] = [(j, what + "".join(
                         "; " + w for w in self.profiler.near(j))) for j, what in
                         t["loop"]["events"]]
             log(describe(t))
+        return heard
 
 
 def describe(t):
     text = f"{t['route']:10} {t['who']:7} {t['kind']:6}"
+    if t.get("recorder", "pipe sink") != "pipe sink":
+        text += f" [{t['recorder']}]"
     if not t["heard"]:
         return text + " nothing heard"
     text += f" press-to-sound {1000 * t['latency']:6.0f} ms, release-to-silence"
@@ -835,9 +859,11 @@ def measure_route(route, args, desktop, work, period, morph):
         server = PulseAudio(work, route, unpack_pulseaudio(os.path.join(args.cache, "pulseaudio")),
                             idle=args.pulseaudio_idle)
     else:
-        server = PipeWire(work, route, pulse=route == "pulse")
+        server = PipeWire(work, route, pulse=route == "pulse",
+                          serve_pulse=args.monitor == "parec")
     program = None
     recorder = None
+    monitor = None
     profiler = None
     try:
         server.start()
@@ -845,11 +871,18 @@ def measure_route(route, args, desktop, work, period, morph):
         recorder = Recorder(server, os.path.join(server.dir, "recorded.raw"))
         if not recorder.started():
             raise RuntimeError("the recorder records nothing")
+        if args.monitor != "none" and route != "pulseaudio":
+            monitor = Recorder(server, os.path.join(server.dir, "monitor.raw"),
+                               server.monitor_recorder(args.monitor,
+                                                       os.path.join(server.dir, "monitor.raw")),
+                               args.monitor)
+            if not monitor.started():
+                raise RuntimeError(f"{args.monitor} records nothing")
         loop_file = os.path.join(server.dir, "loop.raw")
         write_raw(loop_file, list(period) * int((args.hold_seconds + 5) * RATE / PERIOD))
         morph_file = os.path.join(server.dir, "morph.raw")
         write_raw(morph_file, list(morph) + [0] * (3 * RATE))
-        aplay = Aplay(server, {PLAY0: loop_file, PLAYALL: morph_file})
+        aplay = Aplay(server, {PLAY0: loop_file, PLAYALL: morph_file}, args.aplay_args.split())
         program = Program(desktop, server, os.path.join(args.build, "bin", "vorlantix"))
         if args.profile and route != "pulseaudio":
             profiler = Profiler(server, recorder)
@@ -874,18 +907,24 @@ def measure_route(route, args, desktop, work, period, morph):
         if profiler:
             profiler.stop()
             profiler = None
+        if monitor:
+            monitor.stop()
         recorder.stop()
         recorder = None
-        session.analyse(period, morph)
-        return session.turns
+        heard = session.analyse(period, morph)
+        if monitor:
+            heard += session.analyse(period, morph, monitor)
+            monitor = None
+        return heard
     finally:
         if program:
             program.stop()
         if profiler:
             profiler.process.stop()
-        if recorder:
-            recorder.running = False
-            recorder.process.stop()
+        for r in (recorder, monitor):
+            if r:
+                r.running = False
+                r.process.stop()
         server.stop()
 
 
@@ -904,6 +943,13 @@ def main():
     parser.add_argument("--profile", action="store_true",
                         help="on the PipeWire routes, name the node that was late where"
                         " silence was heard (pw-profiler)")
+    parser.add_argument("--monitor", choices=("none", "parec", "pw-record"), default="none",
+                        help="on the PipeWire routes, also record the sink's monitor with this"
+                        " recorder (real-time, parec at --latency-msec=10) and judge every"
+                        " turn by both recordings")
+    parser.add_argument("--aplay-args", default="",
+                        help="more arguments for aplay, e.g. \"--period-size=595"
+                        " --buffer-size=16384\" to ask ALSA for what the program asks")
     parser.add_argument("--keep", help="keep recordings and logs in this folder")
     parser.add_argument("--cache", default=os.path.join(SOURCE, "build-measure"))
     args = parser.parse_args()
@@ -934,8 +980,10 @@ def main():
         if args.keep:
             shutil.copytree(work, args.keep, dirs_exist_ok=True)
         shutil.rmtree(work, ignore_errors=True)
-    log("")
-    log(table(turns, routes))
+    for name in dict.fromkeys(t["recorder"] for t in turns):
+        log("")
+        log(f"Recorded by the {name}:" if name == "pipe sink" else f"Recorded by {name}:")
+        log(table([t for t in turns if t["recorder"] == name], routes))
 
 
 if __name__ == "__main__":

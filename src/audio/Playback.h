@@ -6,9 +6,13 @@
 // button stays down, and closed on its release.
 constexpr int PlayPeriodSamples = kPeriodSamples;
 constexpr int PlayMorphSamples = kMorphSamples;
-// How long the loop sleeps on the device when both buffers are out; short
-// enough that a release is noticed well within 10 ms.
+// How long the loop sleeps on the device when both buffers are out and the
+// pointer offers nothing to wake it: short enough that a release is noticed
+// well within 10 ms.
 constexpr int PlayWaitMilliseconds = 5;
+// The same when the pointer's descriptor wakes the loop on a release: a bound
+// that lets the pointer recheck now and then in case a release went unreported.
+constexpr int PlaySleepMilliseconds = 50;
 
 // Samples are converted as the WAV export converts them (SampleToPcm).
 // Plays the 114 samples of one period over and over without a gap.

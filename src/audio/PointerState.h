@@ -11,12 +11,44 @@ class TPointerStateService {
  public:
   virtual ~TPointerStateService() = default;
   virtual bool LeftButtonDown() = 0;
+  // A descriptor that turns readable when the button may have been released,
+  // for a caller about to sleep between questions (the next question then
+  // looks afresh); -1 if there is none, and the caller must ask again within
+  // a few milliseconds.
+  virtual int WakeDescriptor() { return -1; }
 
   static inline TPointerStateService* Installed = nullptr;
 };
 
-// On X11 the server is asked directly; elsewhere TEventPumpPointerState stands in.
+// On X11 TX11PointerState answers; elsewhere TEventPumpPointerState stands in.
 TPointerStateService& PointerState();
+
+// X11, on a connection of its own (the toolkit's is read by its own thread).
+// The server is asked for the button at the start of a hold, after it has
+// reported a release and, as a safety net, every 50 ms (`RecheckMilliseconds`): with XInput 2.1 it
+// reports every button release on the root window as a raw event, whichever
+// window holds the pointer's grab, and the connection is the descriptor to
+// sleep on.
+// Without XInput 2.1 it is asked at most once a millisecond and there is no
+// descriptor. `DisplayName` null: the one DISPLAY names.
+class TX11PointerState : public TPointerStateService {
+ public:
+  explicit TX11PointerState(const char* DisplayName = nullptr, int RecheckMilliseconds = 50);
+  ~TX11PointerState() override;
+  TX11PointerState(const TX11PointerState&) = delete;
+  TX11PointerState& operator=(const TX11PointerState&) = delete;
+  bool LeftButtonDown() override;
+  int WakeDescriptor() override;
+  // Whether the server answered at all, and whether it reports releases.
+  bool Connected() const;
+  bool ReportsReleases() const;
+  // Round trips made for the button's state so far.
+  long Queries() const;
+
+ private:
+  struct TImpl;
+  std::unique_ptr<TImpl> Impl;
+};
 
 // For window systems without a global pointer query: runs the pending events
 // with every user input event held back from all controls, and watches for the

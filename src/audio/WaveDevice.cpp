@@ -1,6 +1,7 @@
 #include "WaveDevice.h"
 
 #include <alsa/asoundlib.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -26,6 +27,16 @@ void SleepMicroseconds(long Microseconds) {
   if (Microseconds > 0) std::this_thread::sleep_for(std::chrono::microseconds(Microseconds));
 }
 
+// Sleeps until one of `Fds` has something or `Microseconds` have passed.
+void PollFor(std::vector<pollfd>& Fds, long Microseconds) {
+  if (Fds.empty()) {
+    SleepMicroseconds(Microseconds);
+    return;
+  }
+  timespec Limit{Microseconds / 1000000, (Microseconds % 1000000) * 1000};
+  ppoll(Fds.data(), Fds.size(), &Limit, nullptr);
+}
+
 }  // namespace
 
 struct TAlsaWaveDevice::TStream : TWaveOutHandle {
@@ -40,19 +51,21 @@ struct TAlsaWaveDevice::TStream : TWaveOutHandle {
   unsigned Rate = 0;
   unsigned FrameBytes = 0;
   snd_pcm_uframes_t BufferFrames = 0;
+  unsigned Unlooked = 0;            // done flags read since ALSA was last asked
   std::uint64_t FramesWritten = 0;  // accepted by ALSA since the last reset
   std::uint64_t FramesQueued = 0;   // handed over by waveOutWrite since the last reset
   std::deque<TEntry> Queue;         // sent and not yet done, oldest first
   bool Broken = false;              // ALSA failed beyond recovery
-  std::chrono::steady_clock::time_point LastLook;
 
   ~TStream() override {
     if (Pcm) snd_pcm_close(Pcm);
   }
 
-  bool HasPending() const {
-    return std::any_of(Queue.begin(), Queue.end(),
-                       [](const TEntry& E) { return E.Offset < E.Bytes.size(); });
+  // Frames handed over and not yet taken by ALSA.
+  std::uint64_t Pending() const {
+    std::uint64_t Frames = 0;
+    for (const TEntry& E : Queue) Frames += (E.Bytes.size() - E.Offset) / FrameBytes;
+    return Frames;
   }
 
   // Recovers from an underrun or a suspend; false if the PCM is unusable.
@@ -113,12 +126,13 @@ struct TAlsaWaveDevice::TStream : TWaveOutHandle {
   // holds all of it and has room for another buffer as large: the writer then
   // refills while ALSA's whole buffer is still queued, not one buffer of it,
   // so it may be kept from running for that long before the sound runs dry.
-  // A writer reads the done flags before every sample; ALSA is asked for them
-  // at most once a millisecond, and at once after a hand-over or with `Now`.
+  // A writer reads the done flags before every sample, and while it still
+  // has a free buffer nothing depends on the answer being fresh: ALSA is
+  // asked on every 1024th reading, at once after a hand-over, and with `Now`
+  // (a writer that has no buffer left waits, and waiting asks).
   void Update(bool Now = false) {
-    const auto Time = std::chrono::steady_clock::now();
-    if (!Now && Time - LastLook < std::chrono::milliseconds(1)) return;
-    LastLook = Time;
+    if (!Now && ++Unlooked < 1024) return;
+    Unlooked = 0;
     Pump();
     if (Queue.empty()) return;
     const std::uint64_t Played = Broken ? FramesQueued : FramesPlayed();
@@ -208,6 +222,8 @@ MMRESULT TAlsaWaveDevice::waveOutOpen(HWAVEOUT* Device, unsigned DeviceId,
 
   // Start with the first frame: a short press hands over less than ALSA's
   // buffer holds, so waiting for a full buffer might never start at all.
+  // The wakeup threshold stays at the period: PipeWire's plug-in takes it for
+  // the stream's latency, and with it the server's cycle (see above).
   snd_pcm_sw_params_t* Sw;
   snd_pcm_sw_params_alloca(&Sw);
   if (snd_pcm_sw_params_current(Pcm, Sw) < 0 ||
@@ -251,7 +267,7 @@ MMRESULT TAlsaWaveDevice::waveOutWrite(HWAVEOUT Device, WAVEHDR* Header, unsigne
   Header->dwFlags = (Header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
   S->Queue.push_back(std::move(E));
   S->Pump();
-  S->LastLook = {};
+  S->Unlooked = 1024;
   if (S->Broken) {
     S->Queue.pop_back();
     S->FramesQueued -= Frames;
@@ -298,41 +314,48 @@ MMRESULT TAlsaWaveDevice::waveOutClose(HWAVEOUT Device) {
 
 std::uint32_t TAlsaWaveDevice::HeaderFlags(HWAVEOUT Device, WAVEHDR* Header) {
   if (!Header) return 0;
-  TStream* S = Find(Device);
-  if (S && S->Contains(Header)) S->Update();
+  // Only a queued header can change: the others answer at once, as a writer
+  // reads both headers' flags before every sample.
+  if (Header->dwFlags & WHDR_INQUEUE) {
+    if (TStream* S = Find(Device)) S->Update();
+  }
   return Header->dwFlags;
 }
 
-void TAlsaWaveDevice::Wait(HWAVEOUT Device, int Milliseconds) {
+void TAlsaWaveDevice::Wait(HWAVEOUT Device, int Milliseconds, int WakeDescriptor) {
   TStream* S = Find(Device);
-  const long Limit = std::max(0, Milliseconds) * 1000L;
+  long Limit = std::max(0, Milliseconds) * 1000L;
+  std::vector<pollfd> Fds;
+  if (WakeDescriptor >= 0) Fds.push_back(pollfd{WakeDescriptor, POLLIN, 0});
   if (!S) {
-    SleepMicroseconds(Limit);
+    PollFor(Fds, Limit);
     return;
   }
   const std::size_t Before = S->Queue.size();
   S->Update(true);
   if (S->Queue.size() < Before || S->Queue.empty()) return;  // a buffer is done already
-  if (S->HasPending() && !S->Broken) {
-    const int R = snd_pcm_wait(S->Pcm, Milliseconds);
-    if (R >= 0) {
-      S->Pump();
-      return;
+  // Sleep until ALSA should have room for the next step, by the clock rather
+  // than on its descriptors, which wake a sleeper every server cycle: room
+  // for a quarter of its buffer while data waits to be taken, or else the
+  // room (or the playing through) that makes the oldest buffer done.
+  if (!S->Broken) {
+    const std::uint64_t Free = S->Room();
+    const std::uint64_t Pending = S->Pending();
+    std::uint64_t Left;
+    if (Pending) {
+      const std::uint64_t Need = std::min<std::uint64_t>(Pending, S->BufferFrames / 4);
+      Left = Need > Free ? Need - Free : 0;
+    } else {
+      const TStream::TEntry& Oldest = S->Queue.front();
+      const std::uint64_t Played = S->FramesPlayed();
+      const std::uint64_t Frames = Oldest.Bytes.size() / S->FrameBytes;
+      Left = std::min(Oldest.EndFrame > Played ? Oldest.EndFrame - Played : 0,
+                      Frames > Free ? Frames - Free : 0);
     }
-    if (!S->Recover(R)) S->Broken = true;
-    SleepMicroseconds(Limit);
-    return;
+    Limit = std::min(Limit, static_cast<long>(Left * 1000000ULL / S->Rate) + 500);
   }
-  // Everything is with ALSA: sleep until the oldest buffer should be done,
-  // played through or with room behind it, but no longer than asked.
-  const TStream::TEntry& Oldest = S->Queue.front();
-  const std::uint64_t Played = S->FramesPlayed();
-  const std::uint64_t Frames = Oldest.Bytes.size() / S->FrameBytes;
-  const std::uint64_t Free = S->Room();
-  const std::uint64_t Left = std::min(Oldest.EndFrame > Played ? Oldest.EndFrame - Played : 0,
-                                      Frames > Free ? Frames - Free : 0);
-  const long Expected = static_cast<long>(Left * 1000000ULL / S->Rate) + 500;
-  SleepMicroseconds(std::min(Limit, Expected));
+  PollFor(Fds, Limit);
+  S->Update(true);
 }
 
 TWaveDeviceService& WaveDevice() {

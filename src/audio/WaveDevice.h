@@ -60,7 +60,8 @@ using HWAVEOUT = TWaveOutHandle*;
 // The wave output device. The six classic calls keep their shape; the two
 // extras exist because nothing here calls back: `HeaderFlags` brings a
 // header's done flag up to date when it is read, and `Wait` sleeps until the
-// device may take more data or finish a buffer, for at most `Milliseconds`.
+// device may take more data or finish a buffer, or `WakeDescriptor` (if not
+// -1) turns readable, for at most `Milliseconds`.
 class TWaveDeviceService {
  public:
   virtual ~TWaveDeviceService() = default;
@@ -73,7 +74,7 @@ class TWaveDeviceService {
   virtual MMRESULT waveOutReset(HWAVEOUT Device) = 0;
   virtual MMRESULT waveOutClose(HWAVEOUT Device) = 0;
   virtual std::uint32_t HeaderFlags(HWAVEOUT Device, WAVEHDR* Header) = 0;
-  virtual void Wait(HWAVEOUT Device, int Milliseconds) = 0;
+  virtual void Wait(HWAVEOUT Device, int Milliseconds, int WakeDescriptor) = 0;
 
   static inline TWaveDeviceService* Installed = nullptr;
 };
@@ -96,7 +97,7 @@ class TAlsaWaveDevice : public TWaveDeviceService {
   MMRESULT waveOutReset(HWAVEOUT Device) override;
   MMRESULT waveOutClose(HWAVEOUT Device) override;
   std::uint32_t HeaderFlags(HWAVEOUT Device, WAVEHDR* Header) override;
-  void Wait(HWAVEOUT Device, int Milliseconds) override;
+  void Wait(HWAVEOUT Device, int Milliseconds, int WakeDescriptor) override;
 
   // The buffer size in frames ALSA granted to the most recent open, 0 if none.
   unsigned long GrantedBufferFrames() const { return LastBufferFrames; }

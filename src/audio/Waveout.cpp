@@ -141,6 +141,6 @@ void TWaveOut::Close() {
   Opened = false;
 }
 
-void TWaveOut::Wait(int Milliseconds) {
-  if (Opened) WaveDevice().Wait(Device, Milliseconds);
+void TWaveOut::Wait(int Milliseconds, int WakeDescriptor) {
+  if (Opened) WaveDevice().Wait(Device, Milliseconds, WakeDescriptor);
 }

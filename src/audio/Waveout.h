@@ -24,8 +24,9 @@ class TWaveOut {
   bool Open();
   bool Write(std::int16_t Sample);
   void Close();
-  // Sleeps up to `Milliseconds`, less if the device may have finished a buffer.
-  void Wait(int Milliseconds);
+  // Sleeps up to `Milliseconds`, less if the device may have finished a buffer
+  // or `WakeDescriptor` (if not -1) turns readable.
+  void Wait(int Milliseconds, int WakeDescriptor = -1);
 
   bool Opened = false;
   bool Queued[2] = {false, false};

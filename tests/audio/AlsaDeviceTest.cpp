@@ -363,9 +363,9 @@ class TCountingDevice : public TWaveDeviceService {
   MMRESULT waveOutReset(HWAVEOUT D) override { return Real.waveOutReset(D); }
   MMRESULT waveOutClose(HWAVEOUT D) override { return Real.waveOutClose(D); }
   std::uint32_t HeaderFlags(HWAVEOUT D, WAVEHDR* H) override { return Real.HeaderFlags(D, H); }
-  void Wait(HWAVEOUT D, int Ms) override {
+  void Wait(HWAVEOUT D, int Ms, int Wake) override {
     if (Waits++ == 0) BuffersAtFirstWait = Buffers;
-    Real.Wait(D, Ms);
+    Real.Wait(D, Ms, Wake);
   }
 
   long Buffers = 0;

@@ -176,7 +176,10 @@ TEST_F(PlaybackTest, WaitsOnTheDeviceOnlyWhileBothBuffersAreOut) {
   PlayPeriodWhileHeld(Period.data());
   const auto Waits = Device.CallsOf(TKind::Wait);
   EXPECT_EQ(Waits.size(), 40u);
-  for (const auto& W : Waits) EXPECT_EQ(W.Milliseconds, PlayWaitMilliseconds);
+  for (const auto& W : Waits) {
+    EXPECT_EQ(W.Milliseconds, PlayWaitMilliseconds);
+    EXPECT_EQ(W.WakeDescriptor, -1);
+  }
   EXPECT_EQ(Device.Sent.size(), 2u);
 
   Device.Calls.clear();
@@ -184,6 +187,24 @@ TEST_F(PlaybackTest, WaitsOnTheDeviceOnlyWhileBothBuffersAreOut) {
   const std::vector<double> Morph = Samples(PlayMorphSamples, 1.0);
   PlayMorphWhileHeld(Morph.data());
   EXPECT_EQ(Device.CallsOf(TKind::Wait).size(), 40u);
+}
+
+// A pointer that can wake the player lets it sleep on the device for longer:
+// the release ends the sleep, not the clock.
+TEST_F(PlaybackTest, SleepsOnThePointersDescriptorWhenItOffersOne) {
+  Pointer.Descriptor = 7;
+  const std::vector<double> Period = Samples(PlayPeriodSamples, 3.0);
+  const std::vector<double> Morph = Samples(PlayMorphSamples, 1.0);
+  Pointer.DownFor(8192 + 3);
+  PlayPeriodWhileHeld(Period.data());
+  Pointer.DownFor(8192 + 3);
+  PlayMorphWhileHeld(Morph.data());
+  const auto Waits = Device.CallsOf(TKind::Wait);
+  ASSERT_EQ(Waits.size(), 6u);
+  for (const auto& W : Waits) {
+    EXPECT_EQ(W.Milliseconds, PlaySleepMilliseconds);
+    EXPECT_EQ(W.WakeDescriptor, 7);
+  }
 }
 
 TEST_F(PlaybackTest, SilenceAfterTheMorphAlsoWaitsInsteadOfSpinning) {

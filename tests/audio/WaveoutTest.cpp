@@ -338,9 +338,13 @@ TEST_F(WaveOutTest, WaitIsPassedToTheDeviceOnlyWhileOpen) {
   EXPECT_TRUE(Device.CallsOf(TKind::Wait).empty());
   ASSERT_TRUE(Stream.Open());
   Stream.Wait(5);
+  Stream.Wait(100, 9);
   const auto Waits = Device.CallsOf(TKind::Wait);
-  ASSERT_EQ(Waits.size(), 1u);
+  ASSERT_EQ(Waits.size(), 2u);
   EXPECT_EQ(Waits[0].Milliseconds, 5);
+  EXPECT_EQ(Waits[0].WakeDescriptor, -1);
+  EXPECT_EQ(Waits[1].Milliseconds, 100);
+  EXPECT_EQ(Waits[1].WakeDescriptor, 9);
 }
 
 }  // namespace

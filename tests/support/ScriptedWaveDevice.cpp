@@ -105,9 +105,10 @@ std::uint32_t TScriptedWaveDevice::HeaderFlags(HWAVEOUT, WAVEHDR* Header) {
   return Header ? Header->dwFlags : 0;
 }
 
-void TScriptedWaveDevice::Wait(HWAVEOUT, int Milliseconds) {
+void TScriptedWaveDevice::Wait(HWAVEOUT, int Milliseconds, int WakeDescriptor) {
   TWaveDeviceCall Call = NewCall(TKind::Wait);
   Call.Milliseconds = Milliseconds;
+  Call.WakeDescriptor = WakeDescriptor;
   Calls.push_back(Call);
   if (OnWait) OnWait(*this);
 }

@@ -18,8 +18,9 @@ struct TWaveDeviceCall {
   std::uintptr_t Callback = 0;
   std::uintptr_t Instance = 0;
   unsigned Flags = 0;
-  unsigned Size = 0;     // header size passed, where asked
-  int Milliseconds = 0;  // Wait only
+  unsigned Size = 0;        // header size passed, where asked
+  int Milliseconds = 0;     // Wait only
+  int WakeDescriptor = -1;  // Wait only
 };
 
 // Records every call and the bytes of every buffer sent; a buffer is done only
@@ -36,7 +37,7 @@ class TScriptedWaveDevice : public TWaveDeviceService {
   MMRESULT waveOutReset(HWAVEOUT Device) override;
   MMRESULT waveOutClose(HWAVEOUT Device) override;
   std::uint32_t HeaderFlags(HWAVEOUT Device, WAVEHDR* Header) override;
-  void Wait(HWAVEOUT Device, int Milliseconds) override;
+  void Wait(HWAVEOUT Device, int Milliseconds, int WakeDescriptor) override;
 
   // After `After` more successful calls of that kind, the next `Times` fail
   // with `Code` (Times < 0: all of them).
