@@ -228,13 +228,16 @@ INSTALLED_BY_US=1
 autopkgtest --output-dir "$WORK/autopkgtest" "$PKG/vorlantix" "$DEB" -- null \
   >"$WORK/autopkgtest.log" 2>&1
 status=$?
-grep -E '^(PASS|FAIL)  |^[0-9]+ passed, [0-9]+ failed' "$WORK/autopkgtest/log" 2>/dev/null |
-  grep -vE '^PASS  ' | sed 's/^/      /'
+# Each test's own output is kept in TEST-stdout: its failed checks and its
+# count are shown here.
 while read -r test result _; do
+  out=$WORK/autopkgtest/$test-stdout
+  count=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$out" 2>/dev/null | tail -n 1)
   case $result in
-    PASS) pass "autopkgtest $test" ;;
-    *) fail "autopkgtest $test" "$result" ;;
+    PASS) pass "autopkgtest $test${count:+ ($count)}" ;;
+    *) fail "autopkgtest $test" "$result${count:+ ($count)}" ;;
   esac
+  grep -A3 '^FAIL  ' "$out" 2>/dev/null | sed 's/^/      /'
 done <"$WORK/autopkgtest/summary"
 check "autopkgtest exits 0 (it exited $status)" test "$status" -eq 0
 [ "$status" -eq 0 ] || tail -40 "$WORK/autopkgtest.log"
