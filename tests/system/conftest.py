@@ -161,7 +161,8 @@ def plain_caption(plain, plain_right):
     return before, program.geometry()
 
 
-About = collections.namedtuple("About", "window icon")
+# ABSENT says why WINDOW is None.
+About = collections.namedtuple("About", "window icon absent", defaults=(None,))
 
 
 @pytest.fixture(scope="session")
@@ -169,8 +170,8 @@ def plain_about(plain, plain_caption, icon):
     """About, opened from the menu, and its icon's area once drawn."""
     program = plain.shown()
     window = ui.open_about(program, 1)
-    if window is None:
-        return About(None, None)
+    if isinstance(window, str):
+        return About(None, None, window)
     shot = program.pictures_until(
         lambda p: numpy.array_equal(ui.icon_area(p, *ui.ICON_1X), icon), window)
     return About(window, ui.icon_area(shot, *ui.ICON_1X))
@@ -246,7 +247,9 @@ def fractional_default(fractional, plain_default):
 def fractional_about(fractional, fractional_default, plain_about):
     program = fractional.shown()
     window = ui.open_about(program, 2)
-    if window is None or plain_about.icon is None:
+    if isinstance(window, str):
+        return About(None, None, window)
+    if plain_about.icon is None:
         return About(window, None)
     wanted = ui.doubled(plain_about.icon)
     shot = program.pictures_until(

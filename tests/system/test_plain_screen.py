@@ -82,13 +82,13 @@ def test_caption_drag_moves_the_window_by_the_pointer_travel(plain_caption):
 
 
 def test_about_from_the_menu_shows_the_icon_pixels(plain, plain_about, icon):
-    assert plain_about.window is not None, "the menu's About opened no 'About Vorlantix' window"
+    assert plain_about.window is not None, plain_about.absent
     difference = ui.differences(plain_about.icon, icon)
     assert not difference, plain.keep("about-icon", plain_about.icon)
 
 
 def test_about_closes_as_a_window_manager_asks(plain_about, plain_about_closed):
-    assert plain_about.window is not None, "About never opened"
+    assert plain_about.window is not None, plain_about.absent
     assert plain_about_closed, "About is still shown"
 
 

@@ -49,13 +49,13 @@ class TestOneAndAHalfTheDpi:
         assert not difference, fractional.keep("default", fractional_default)
 
     def test_about_icon_is_the_1x_icon_doubled(self, fractional, fractional_about, plain_about):
-        assert fractional_about.window is not None, "the menu's About opened no window"
+        assert fractional_about.window is not None, fractional_about.absent
         difference = ui.differences(fractional_about.icon, ui.doubled(plain_about.icon))
         assert not difference, fractional.keep("about-icon", fractional_about.icon)
 
     def test_about_closes_as_a_window_manager_asks(self, fractional_about,
                                                    fractional_about_closed):
-        assert fractional_about.window is not None, "About never opened"
+        assert fractional_about.window is not None, fractional_about.absent
         assert fractional_about_closed, "About is still shown"
 
     def test_close_button_ends_the_program_with_status_0(self, fractional, fractional_ended):
