@@ -4,11 +4,10 @@
 # Configures and builds a Release tree in BUILD_DIR (tests off) and installs
 # it into a scratch prefix; builds the source and binary packages with
 # dpkg-buildpackage in a copy of the tree and compares their files with that
-# install; runs lintian at its strictest on the .changes; then, as root, runs
-# the autopkgtests of debian/tests against the built package on this machine
-# (which installs it), removes and purges it and looks for leftovers; last,
-# tools/repro-check.sh builds the package again with varied surroundings and
-# compares the .debs. What the installed package does, the autopkgtests check.
+# install; runs lintian at its strictest on the .changes; then, as root,
+# tools/package-install-check.sh runs the autopkgtests against the package on
+# this machine and removes it again; last, tools/repro-check.sh builds the
+# package again with varied surroundings and compares the .debs.
 # Ends with "N passed, M failed"; exits 1 when anything failed.
 # The helpers below run through check(), which shellcheck cannot follow.
 # shellcheck disable=SC2317
@@ -20,85 +19,18 @@ if [ $# -ne 1 ]; then
 fi
 SRC=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$(mkdir -p "$1" && cd "$1" && pwd)
-# Everything an install puts down, relative to the prefix (debian/tests/desktop
-# holds the same list for the package).
-FILES=(
-  bin/vorlantix
-  bin/vorlantix-render
-  share/applications/org.example.vorlantix.desktop
-  share/doc/vorlantix/changelog.gz
-  share/doc/vorlantix/copyright
-  share/doc/vorlantix/examples/triangle-to-square.vlx
-  share/icons/hicolor/128x128/apps/vorlantix.png
-  share/icons/hicolor/32x32/apps/vorlantix.png
-  share/icons/hicolor/64x64/apps/vorlantix.png
-  share/man/man1/vorlantix-render.1.gz
-  share/man/man1/vorlantix.1.gz
-  share/metainfo/org.example.vorlantix.metainfo.xml
-  share/mime/packages/vorlantix.xml
-  share/thumbnailers/vorlantix.thumbnailer
-)
-
-PASSED=0
-FAILED=0
-pass() {
-  PASSED=$((PASSED + 1))
-  echo "PASS  $1"
-}
-fail() {
-  FAILED=$((FAILED + 1))
-  echo "FAIL  $1${2:+: $2}"
-}
-# check NAME COMMAND...: passes when COMMAND succeeds; shows its output otherwise.
-check() {
-  local name=$1 out
-  shift
-  if out=$("$@" 2>&1); then
-    pass "$name"
-  else
-    fail "$name"
-    [ -n "$out" ] && printf '%s\n' "$out" | sed 's/^/      /'
-  fi
-}
-finish() {
-  echo "$PASSED passed, $FAILED failed"
-  exit $((FAILED > 0))
-}
+# shellcheck source=debian/tests/checks.sh
+. "$SRC/debian/tests/checks.sh"
+# Everything an install puts down, relative to the prefix.
+mapfile -t FILES < <(sed 's|^/usr/||' "$SRC/debian/tests/installed-files")
 
 WORK=$(mktemp -d)
-INSTALLED_BY_US=0
-cleanup() {
-  # An interrupted run must not leave the package on the machine.
-  if [ "$INSTALLED_BY_US" -eq 1 ]; then
-    dpkg -P vorlantix >/dev/null 2>&1
-  fi
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+trap 'rm -rf "$WORK"' EXIT
 
 # --- helpers that answer with their exit status ----------------------------
 
 same_lines() {  # same_lines EXPECTED_FILE ACTUAL_FILE
   diff -u "$1" "$2"
-}
-
-is() {  # is GOT WANT
-  [ "$1" = "$2" ] || { echo "got '$1', want '$2'"; return 1; }
-}
-
-lacks() {
-  ! grep -qaF -- "$2" "$1" 2>/dev/null || { echo "'$2' still in $1"; return 1; }
-}
-
-none_exist() {
-  local f left=0
-  for f in "$@"; do
-    if [ -e "$f" ]; then
-      echo "left behind: $f"
-      left=1
-    fi
-  done
-  [ "$left" -eq 0 ]
 }
 
 # no_comment_section DEB: no ELF file of the package keeps the compiler's
@@ -212,49 +144,11 @@ check "lintian --pedantic --display-info on the .changes: nothing unexplained" \
   lintian_explained "$CHANGES"
 sed 's/^/      lintian: /' "$WORK/lintian.txt"
 
-if [ "$(id -u)" -ne 0 ]; then
-  echo "skip  autopkgtest, dpkg -r / dpkg -P: needs root"
-  finish
-fi
-if dpkg-query -W -f='${Status}' vorlantix 2>/dev/null | grep -q "ok installed"; then
-  echo "skip  autopkgtest, dpkg -r / dpkg -P: a vorlantix package is installed already; not touching it"
-  finish
-fi
-
-echo "== autopkgtest on this machine (null back end)"
-# It installs the package (and what the tests depend on) and leaves it
-# installed; the removal below takes it away again.
-INSTALLED_BY_US=1
-autopkgtest --output-dir "$WORK/autopkgtest" "$PKG/vorlantix" "$DEB" -- null \
-  >"$WORK/autopkgtest.log" 2>&1
-status=$?
-# Each test's own output is kept in TEST-stdout: its failed checks and its
-# count are shown here.
-while read -r test result _; do
-  out=$WORK/autopkgtest/$test-stdout
-  count=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$out" 2>/dev/null | tail -n 1)
-  case $result in
-    PASS) pass "autopkgtest $test${count:+ ($count)}" ;;
-    *) fail "autopkgtest $test" "$result${count:+ ($count)}" ;;
-  esac
-  grep -A3 '^FAIL  ' "$out" 2>/dev/null | sed 's/^/      /'
-done <"$WORK/autopkgtest/summary"
-check "autopkgtest exits 0 (it exited $status)" test "$status" -eq 0
-[ "$status" -eq 0 ] || tail -40 "$WORK/autopkgtest.log"
-
-echo "== dpkg -r and dpkg -P"
-check "dpkg -r vorlantix" dpkg -r vorlantix
-check "dpkg -P vorlantix" dpkg -P vorlantix
-INSTALLED_BY_US=0
-check "dpkg no longer knows vorlantix" \
-  is "$(dpkg-query -W -f='${Status}' vorlantix 2>/dev/null | grep -v not-installed)" ""
-check "no installed file remains" none_exist "${FILES[@]/#//usr/}"
-check "the type left the MIME database" lacks /usr/share/mime/globs2 application/x-vorlantix
-check "the program left the desktop database" \
-  lacks /usr/share/applications/mimeinfo.cache org.example.vorlantix.desktop
-if [ -f /usr/share/icons/hicolor/icon-theme.cache ]; then
-  check "the icon left the icon cache" lacks /usr/share/icons/hicolor/icon-theme.cache vorlantix
-fi
+# Installing, the autopkgtests and removal; its checks count with ours.
+"$SRC/tools/package-install-check.sh" "$PKG/vorlantix" "$DEB" | tee "$WORK/install.log"
+read -r passed _ failed _ < <(tail -n 1 "$WORK/install.log")
+PASSED=$((PASSED + ${passed:-0}))
+FAILED=$((FAILED + ${failed:-1}))
 
 echo "== reproducibility"
 check "tools/repro-check.sh: a varied second build gives the same .debs" \

@@ -1,7 +1,6 @@
 # Shared by the tests in this folder; each test sources it from the source
 # tree's root, as autopkgtest runs them, and tests the installed package.
-# Each check prints PASS or FAIL; finish ends the test with
-# "N passed, M failed" and exits 1 when anything failed.
+# The counting of checks is debian/tests/checks.sh's.
 # shellcheck shell=bash
 # The helpers run through check(), which shellcheck cannot follow, and the
 # tests that source this file use its names.
@@ -13,35 +12,8 @@ MIME_TYPE=application/x-vorlantix
 WORK=${AUTOPKGTEST_TMP:-$(mktemp -d)}
 [ -n "${AUTOPKGTEST_TMP:-}" ] || trap 'rm -rf "$WORK"' EXIT
 
-PASSED=0
-FAILED=0
-pass() {
-  PASSED=$((PASSED + 1))
-  echo "PASS  $1"
-}
-fail() {
-  FAILED=$((FAILED + 1))
-  echo "FAIL  $1${2:+: $2}"
-}
-# check NAME COMMAND...: passes when COMMAND succeeds; shows its output otherwise.
-check() {
-  local name=$1 out
-  shift
-  if out=$("$@" 2>&1); then
-    pass "$name"
-  else
-    fail "$name"
-    [ -n "$out" ] && printf '%s\n' "$out" | sed 's/^/      /'
-  fi
-}
-finish() {
-  echo "$PASSED passed, $FAILED failed"
-  exit $((FAILED > 0))
-}
-
-is() {  # is GOT WANT
-  [ "$1" = "$2" ] || { echo "got '$1', want '$2'"; return 1; }
-}
+# shellcheck source=debian/tests/checks.sh
+. debian/tests/checks.sh
 
 contains() {  # contains FILE TEXT
   grep -qaF -- "$2" "$1" || { echo "'$2' not in $1"; return 1; }
