@@ -77,7 +77,7 @@ cleanup() {
   # only an unmounted tree is ever removed.
   umount -R -l "$ROOT/proc" "$ROOT/sys" "$ROOT/dev" 2>/dev/null || true
   if [ "${VLX_KEEP_ROOT:-0}" != 1 ] && ! grep -q " $ROOT/" /proc/mounts; then
-    rm -rf "$ROOT"
+    rm -rf --one-file-system "$ROOT"
   fi
 }
 trap cleanup EXIT
