@@ -135,7 +135,7 @@ program_started() {
   local p
   for p in /proc/[0-9]*; do
     [ "$(readlink "$p/root" 2>/dev/null)" = "$ROOT" ] &&
-      tr '\0' ' ' <"$p/cmdline" 2>/dev/null | grep -q 'build/bin/vorlantix' && return 0
+      tr '\0' ' ' 2>/dev/null <"$p/cmdline" | grep -q 'build/bin/vorlantix' && return 0
   done
   return 1
 }
