@@ -10,7 +10,7 @@ import subprocess
 import time
 
 import numpy
-from Xlib import X, XK, Xatom, display, error, protocol
+from Xlib import X, Xatom, display, error, protocol
 from Xlib.ext import xtest
 
 SCREEN_WIDTH, SCREEN_HEIGHT = 1024, 768
@@ -85,12 +85,6 @@ class XServer:
 
     def button(self, press):
         xtest.fake_input(self.display, X.ButtonPress if press else X.ButtonRelease, 1)
-        self.display.sync()
-
-    def key(self, name):
-        code = self.display.keysym_to_keycode(XK.string_to_keysym(name))
-        xtest.fake_input(self.display, X.KeyPress, code)
-        xtest.fake_input(self.display, X.KeyRelease, code)
         self.display.sync()
 
     def visible_windows(self, pid):
