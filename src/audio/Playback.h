@@ -11,8 +11,10 @@ constexpr int PlayMorphSamples = kMorphSamples;
 // well within 10 ms.
 constexpr int PlayWaitMilliseconds = 5;
 // The same when the pointer's descriptor wakes the loop on a release: a bound
-// that lets the pointer recheck now and then in case a release went unreported.
-constexpr int PlaySleepMilliseconds = 50;
+// that lets the pointer recheck now and then in case a release went
+// unreported. It is longer than a quarter of the device's buffer, so a hold
+// wakes only when the device takes the next buffer.
+constexpr int PlaySleepMilliseconds = 250;
 
 // Samples are converted as the WAV export converts them (SampleToPcm).
 // Plays the 114 samples of one period over and over without a gap.

@@ -25,15 +25,17 @@ TPointerStateService& PointerState();
 
 // X11, on a connection of its own (the toolkit's is read by its own thread).
 // The server is asked for the button at the start of a hold, after it has
-// reported a release and, as a safety net, every 50 ms (`RecheckMilliseconds`): with XInput 2.1 it
-// reports every button release on the root window as a raw event, whichever
-// window holds the pointer's grab, and the connection is the descriptor to
-// sleep on.
+// reported a release and, as a safety net, every `RecheckMilliseconds`: with
+// XInput 2.1 it reports every button release on the root window as a raw
+// event, whichever window holds the pointer's grab, and the connection is the
+// descriptor to sleep on. The recheck only bounds a release the server never
+// reported; each one is a round trip and a wake of a sleeping holder, so it
+// comes rarely.
 // Without XInput 2.1 it is asked at most once a millisecond and there is no
 // descriptor. `DisplayName` null: the one DISPLAY names.
 class TX11PointerState : public TPointerStateService {
  public:
-  explicit TX11PointerState(const char* DisplayName = nullptr, int RecheckMilliseconds = 50);
+  explicit TX11PointerState(const char* DisplayName = nullptr, int RecheckMilliseconds = 250);
   ~TX11PointerState() override;
   TX11PointerState(const TX11PointerState&) = delete;
   TX11PointerState& operator=(const TX11PointerState&) = delete;

@@ -95,6 +95,16 @@ def cpu_ticks(pid):
     return int(fields[11]) + int(fields[12])
 
 
+def main_thread_seconds(pid):
+    """Time on a processor of a process's main thread (the player's own loop;
+    the sound server's client runs in a thread of its own), in seconds."""
+    try:
+        with open(f"/proc/{pid}/task/{pid}/schedstat") as stat:
+            return int(stat.read().split()[0]) / 1e9
+    except OSError:
+        return None
+
+
 def thread_classes(pid):
     """The scheduling policy of each of a process's threads, by thread name."""
     out = run(["ps", "-L", "-o", "cls=,rtprio=,comm=", "-p", str(pid)], None)

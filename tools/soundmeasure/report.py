@@ -16,7 +16,7 @@ def table(turns, routes):
     rows = ["| route | player | first press: press to sound | later presses: press to sound |"
             " release to silence | Play All: morph samples heard in place | 60 s holds,"
             " both cores busy: clean | lost / repeated / altered / silence, all holds |"
-            " processor time of a hold |",
+            " processor time of a hold (of it, the player's main thread) |",
             "|---|---|---|---|---|---|---|---|---|"]
     for route in routes:
         for who in ("program", "aplay"):
@@ -36,10 +36,12 @@ def table(turns, routes):
             totals = "–" if not holds else " / ".join(
                 str(sum(r[k] for r in loops)) for k in ("lost", "repeated", "altered", "silence"))
             cpu = [t["cpu"] for t in holds if t["cpu"] is not None]
+            main = [t["main"] for t in holds if t["main"] is not None]
             rows.append(
                 f"| {ROUTE_NAMES[route] if who == 'program' else ''} | {who} "
                 f"| {span(first, ' ms', 1000)} | {span(later, ' ms', 1000)} "
                 f"| {span(release, ' ms', 1000)} "
                 f"| {span(delivered)} of {of}, {exact}/{len(morphs)} presses whole "
-                f"| {clean}/{len(holds)} | {totals} | {span(cpu, '%', 1, 1)} of a core |")
+                f"| {clean}/{len(holds)} | {totals} "
+                f"| {span(cpu, '%', 1, 2)} of a core ({span(main, '%', 1, 2)}) |")
     return "\n".join(rows)

@@ -4,7 +4,7 @@ import os
 import signal
 import time
 
-from .common import RATE, Process, cpu_ticks, log, now
+from .common import RATE, Process, cpu_ticks, log, main_thread_seconds, now
 from .judging import analyse_loop, burst, morph_delivered
 
 
@@ -33,17 +33,19 @@ class Session:
         press = player.press(button)
         pid = player.process.pid
         time.sleep(min(0.5, seconds / 2))
-        before, t_before = cpu_ticks(pid), now()
+        before, main_before, t_before = cpu_ticks(pid), main_thread_seconds(pid), now()
         time.sleep(max(0.0, press + seconds - now()))
-        after, t_after = cpu_ticks(pid), now()
+        after, main_after, t_after = cpu_ticks(pid), main_thread_seconds(pid), now()
         release = player.release()
         if stress:
             stress.stop(signal.SIGINT)
-        cpu = None
+        cpu = main = None
         if before is not None and after is not None:
             cpu = 100.0 * (after - before) / os.sysconf("SC_CLK_TCK") / (t_after - t_before)
+        if main_before is not None and main_after is not None:
+            main = 100.0 * (main_after - main_before) / (t_after - t_before)
         self.turns.append(dict(route=self.route, who=who, kind=kind, press=press,
-                               release=release, cpu=cpu, load=load, busy=busy))
+                               release=release, cpu=cpu, main=main, load=load, busy=busy))
         time.sleep(1.5)
 
     def analyse(self, period, morph, recorder=None):
@@ -99,5 +101,8 @@ def describe(t):
     if t.get("quantum"):
         text += f", server cycle {t['quantum']} samples"
     if t["busy"]:
-        text += f", cpu {t['cpu']:.1f}% of a core, load {t['load']:.1f}"
+        text += f", cpu {t['cpu']:.2f}% of a core"
+        if t["main"] is not None:
+            text += f" (main thread {t['main']:.2f}%)"
+        text += f", load {t['load']:.1f}"
     return text
